@@ -1,0 +1,69 @@
+# Helpers that keep the target lists in one place: sources are found by
+# convention (foo.cpp beside foo_test.cpp), so adding a unit needs no edit.
+
+if(MINGW)
+  # -static: the posix runtime would otherwise need libwinpthread-1.dll.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+if(ZARN_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# All non-test .cpp files directly inside the given folders.
+function(zarn_glob_sources out)
+  set(result)
+  foreach(dir IN LISTS ARGN)
+    file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+    list(FILTER found EXCLUDE REGEX "_test\\.cpp$")
+    list(APPEND result ${found})
+  endforeach()
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
+# All *_test.cpp files directly inside the given folders.
+function(zarn_glob_tests out)
+  set(result)
+  foreach(dir IN LISTS ARGN)
+    file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*_test.cpp)
+    list(APPEND result ${found})
+  endforeach()
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
+function(zarn_set_warnings target)
+  if(MSVC)
+    target_compile_options(${target} PRIVATE /W4 /utf-8)
+    if(ZARN_WARNINGS_AS_ERRORS)
+      target_compile_options(${target} PRIVATE /WX)
+    endif()
+  else()
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic
+                           -Wshadow -Wnon-virtual-dtor)
+    if(ZARN_WARNINGS_AS_ERRORS)
+      target_compile_options(${target} PRIVATE -Werror)
+    endif()
+  endif()
+endfunction()
+
+# Registers each test of a GoogleTest program with CTest. Windows programs
+# run under the emulator with German regional settings, which the tests of
+# dates and captions are written for; they share one Wine desktop and one
+# settings store, so they run one at a time.
+function(zarn_discover_tests target)
+  if(WIN32)
+    gtest_discover_tests(${target}
+      DISCOVERY_MODE PRE_TEST
+      DISCOVERY_TIMEOUT 120
+      PROPERTIES
+        ENVIRONMENT "LANG=de_DE.UTF-8;LC_ALL=de_DE.UTF-8"
+        RESOURCE_LOCK wine_desktop
+        TIMEOUT 180
+      ${ARGN})
+  else()
+    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
+      PROPERTIES TIMEOUT 120 ${ARGN})
+  endif()
+endfunction()

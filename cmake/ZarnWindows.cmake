@@ -1,0 +1,50 @@
+# The Windows side: Win32 backends, ZARNDaemon.exe with its resources, the
+# backend tests and the tools, all run under Wine by CTest.
+
+set(ZARN_WIN32_LIBS winhttp ole32 oleaut32 uuid wbemuuid version shell32 mpr
+    gdi32 user32 advapi32 comctl32 psapi)
+
+zarn_glob_sources(ZARN_WIN32_SOURCES src/platform/win32)
+add_library(zarn_win32 STATIC ${ZARN_WIN32_SOURCES})
+target_link_libraries(zarn_win32 PUBLIC zarn_core ${ZARN_WIN32_LIBS})
+target_compile_definitions(zarn_win32 PUBLIC UNICODE _UNICODE NOMINMAX
+                           WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0A00)
+zarn_set_warnings(zarn_win32)
+
+# Version resource and manifest; the numbers come from project().
+configure_file(${CMAKE_SOURCE_DIR}/src/zarn_daemon.rc.in
+               ${CMAKE_BINARY_DIR}/generated/zarn_daemon.rc @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/src/zarn_daemon.manifest
+               ${CMAKE_BINARY_DIR}/generated/zarn_daemon.manifest COPYONLY)
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/src/main.cpp)
+  add_executable(ZARNDaemon WIN32 src/main.cpp
+                 ${CMAKE_BINARY_DIR}/generated/zarn_daemon.rc)
+  target_link_libraries(ZARNDaemon PRIVATE zarn_win32)
+  zarn_set_warnings(ZARNDaemon)
+  if(MINGW)
+    target_link_options(ZARNDaemon PRIVATE -municode)
+  endif()
+endif()
+
+zarn_glob_tests(ZARN_WIN32_TESTS src/platform/win32)
+if(ZARN_WIN32_TESTS)
+  add_executable(zarn_win32_tests ${ZARN_WIN32_TESTS})
+  target_link_libraries(zarn_win32_tests PRIVATE zarn_win32 zarn_testing
+                        GTest::gmock GTest::gtest_main)
+  zarn_set_warnings(zarn_win32_tests)
+  # The tests start ZARNDaemon.exe and the tools from their own folder.
+  if(TARGET ZARNDaemon)
+    add_dependencies(zarn_win32_tests ZARNDaemon)
+  endif()
+  target_compile_definitions(zarn_win32_tests PRIVATE
+    ZARN_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  zarn_discover_tests(zarn_win32_tests)
+endif()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tools/CMakeLists.txt)
+  add_subdirectory(tools)
+  if(TARGET zarn_win32_tests AND TARGET zarn_tools)
+    add_dependencies(zarn_win32_tests zarn_tools)
+  endif()
+endif()

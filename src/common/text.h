@@ -1,0 +1,38 @@
+// Text helpers shared by every subsystem. Text is UTF-16 throughout.
+#ifndef ZARN_COMMON_TEXT_H_
+#define ZARN_COMMON_TEXT_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zarn {
+
+// Removes leading and trailing U+0020 only; tabs, CR and LF stay.
+std::u16string TrimSpaces(std::u16string_view text);
+
+// Letter case folding for the few comparisons that ignore case (process
+// names, the HTTP prefix, mapped-drive roots): ASCII and Latin-1 letters.
+char16_t ToLowerChar(char16_t c);
+char16_t ToUpperChar(char16_t c);
+std::u16string ToLower(std::u16string_view text);
+std::u16string ToUpper(std::u16string_view text);
+bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b);
+bool EndsWithIgnoreCase(std::u16string_view text, std::u16string_view suffix);
+
+bool StartsWith(std::u16string_view text, std::u16string_view prefix);
+bool Contains(std::u16string_view text, std::u16string_view part);
+// Removes every occurrence of `part`, scanning left to right once.
+std::u16string RemoveAll(std::u16string_view text, std::u16string_view part);
+
+// Decimal text of a signed number, with a minus sign when negative.
+std::u16string ToDecimal(int64_t value);
+
+// UTF-8 <-> UTF-16, for tests, file names on Linux and the log of tools.
+// Ill-formed input becomes U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view utf8);
+std::string Utf16ToUtf8(std::u16string_view utf16);
+
+}  // namespace zarn
+
+#endif  // ZARN_COMMON_TEXT_H_

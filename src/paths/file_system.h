@@ -1,0 +1,41 @@
+// The file system as the probe, the folder creation and the configuration
+// reader use it: attributes, directory search, folder creation, reading.
+#ifndef ZARN_PATHS_FILE_SYSTEM_H_
+#define ZARN_PATHS_FILE_SYSTEM_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zarn {
+
+inline constexpr uint32_t kAttributeDirectory = 0x10;
+
+class FileSystem {
+ public:
+  FileSystem() = default;
+  FileSystem(const FileSystem&) = delete;
+  FileSystem& operator=(const FileSystem&) = delete;
+  virtual ~FileSystem() = default;
+
+  // The attribute bits of an existing file or folder, as GetFileAttributesW
+  // gives them. nullopt for a missing path, a bad name, a path too long for
+  // the call, a drive that isn't ready: any failure.
+  virtual std::optional<uint32_t> GetAttributes(std::u16string_view path) = 0;
+  // True when a directory search for `path`, folders included, yields an
+  // entry (FindFirstFileW). The path is searched as given.
+  virtual bool FindEntry(std::u16string_view path) = 0;
+  // Creates one folder; its parent must exist. False on any failure,
+  // including a folder that exists already.
+  virtual bool CreateFolder(std::u16string_view path) = 0;
+  // The whole content of a file, opened for reading with read and write
+  // sharing. nullopt when it can't be opened or read (a folder included).
+  virtual std::optional<std::vector<uint8_t>> ReadFile(
+      std::u16string_view path) = 0;
+};
+
+}  // namespace zarn
+
+#endif  // ZARN_PATHS_FILE_SYSTEM_H_

@@ -1,0 +1,80 @@
+// Module Helpers: does a path name something that is there (local, UNC,
+// long, or a web address), and making folders exist.
+#ifndef ZARN_PATHS_HELPERS_H_
+#define ZARN_PATHS_HELPERS_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/date_time.h"
+#include "paths/file_system.h"
+#include "paths/http_probe.h"
+#include "paths/unc.h"
+
+namespace zarn {
+
+// The diagnostic sink of the configuration reader and the folder creation.
+// It discards its texts; a debug build on Windows may pass them to
+// OutputDebugStringW.
+void TraceMessage(int level, std::u16string_view text, int a = 0, int b = 0,
+                  int c = 0, int d = 0);
+
+// Cuts the first line off `text`: everything before the first line end,
+// which is CR LF, a lone CR or a lone LF. Without one, the whole text.
+std::u16string TakeLine(std::u16string& text);
+
+class Helpers {
+ public:
+  Helpers(FileSystem& fs, HttpProbe& http, Unc& unc)
+      : fs_(fs), http_(http), unc_(unc) {}
+  Helpers(const Helpers&) = delete;
+  Helpers& operator=(const Helpers&) = delete;
+
+  // The bases of relative folder texts in EnsureFolder, set at start-up.
+  void set_program_folder(std::u16string folder) {
+    program_folder_ = std::move(folder);
+  }
+  void set_config_file_path(std::u16string path) {
+    config_file_path_ = std::move(path);
+  }
+
+  // True when the path names an existing file or folder, or an HTTP(S)
+  // address answered with a status from 200 to 399.
+  bool CheckFileExists(std::u16string_view path);
+  static bool IsHttpPath(std::u16string_view path);
+  // The attribute bits, or -1 when they can't be read. Paths over 260
+  // characters are queried through their \\?\ form.
+  int32_t QueryAttributes(std::u16string_view path);
+  // HEAD request; found for a final status from 200 to 399. `size` from
+  // Content-Length (0 when absent or not a 32-bit number), `last_modified`
+  // from Last-Modified (nullopt when absent or unreadable).
+  bool QueryHttpFile(std::u16string_view address, int32_t& size,
+                     std::optional<DateTime>& last_modified);
+  // Rewrites a path over 260 characters to its \\?\ or \\?\UNC\ form in
+  // place; true when a file (not a folder) exists there.
+  bool CheckLongPath(std::u16string& path);
+
+  // Resolves `folder` (or `default_folder` when it is empty) against the
+  // configuration file's folder, or the program folder when no
+  // configuration file was found, and creates what is missing. Returns the
+  // target whether or not it exists afterwards.
+  std::u16string EnsureFolder(std::u16string_view default_folder,
+                              std::u16string_view folder);
+  // True when a directory search finds the path, folders included.
+  bool FolderExists(std::u16string_view path);
+  // Creates every folder along the path; failures are ignored.
+  void MakePath(std::u16string_view path);
+
+ private:
+  FileSystem& fs_;
+  HttpProbe& http_;
+  Unc& unc_;
+  std::u16string program_folder_;
+  std::u16string config_file_path_;
+};
+
+}  // namespace zarn
+
+#endif  // ZARN_PATHS_HELPERS_H_

@@ -1,0 +1,69 @@
+// The Excel clean-up before a restart: Excel's error-reporting companions
+// of the current user, the processes of the ProcessIDs list, and the
+// checker's live status.
+#ifndef ZARN_PROCESS_EXCEL_CLEANUP_H_
+#define ZARN_PROCESS_EXCEL_CLEANUP_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/regional.h"
+#include "process/process_table.h"
+#include "process/user_name.h"
+#include "process/window_finder.h"
+#include "process/wmi_process_service.h"
+#include "watchdog/settings_store.h"
+
+namespace zarn {
+
+class ExcelCleanUp {
+ public:
+  ExcelCleanUp(SettingsStore& settings, ProcessTable& processes,
+               WindowFinder& windows, UserNameSource& user_name,
+               WmiProcessService& wmi, Regional& regional)
+      : settings_(settings),
+        processes_(processes),
+        windows_(windows),
+        user_name_(user_name),
+        wmi_(wmi),
+        regional_(regional) {}
+  ExcelCleanUp(const ExcelCleanUp&) = delete;
+  ExcelCleanUp& operator=(const ExcelCleanUp&) = delete;
+
+  // True when an Excel main window (class "XLMain") with exactly this title
+  // exists; false for an empty caption without asking.
+  bool IsExcelWindowOpen(std::u16string_view caption);
+  // Removes every "(id)" of `process_id` from ProcessIDs; -1 stands for
+  // our own process.
+  void RemoveProcessID(int64_t process_id);
+  // Takes the first entry off ProcessIDs: its id, or -1 when the list is
+  // empty or doesn't start with an entry. -2 when the entry was removed but
+  // names no 32-bit process id (the caller skips it).
+  int64_t TakeFirstProcessID();
+  // Ends every listed process except our own and leaves the list empty.
+  void KillRegisteredProcesses();
+  // LiveStatusTime = the never-reported marker, LiveStatus = empty.
+  void ResetLiveStatus();
+  // The user's name, read once it is non-empty and then kept.
+  std::u16string GetCurrentUserName();
+  // Ends the processes of that name belonging to that user (every user's
+  // when `user_name` is empty). WMI failures are swallowed.
+  void KillProcessesByNameAndOwner(std::u16string_view exe_name,
+                                   std::u16string_view user_name);
+  // The whole sequence.
+  void CleanUpExcel();
+
+ private:
+  SettingsStore& settings_;
+  ProcessTable& processes_;
+  WindowFinder& windows_;
+  UserNameSource& user_name_;
+  WmiProcessService& wmi_;
+  Regional& regional_;
+  std::u16string kept_user_name_;
+};
+
+}  // namespace zarn
+
+#endif  // ZARN_PROCESS_EXCEL_CLEANUP_H_

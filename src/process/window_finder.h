@@ -1,0 +1,23 @@
+// Top-level windows by class and title (FindWindowA).
+#ifndef ZARN_PROCESS_WINDOW_FINDER_H_
+#define ZARN_PROCESS_WINDOW_FINDER_H_
+
+#include <string_view>
+
+namespace zarn {
+
+class WindowFinder {
+ public:
+  WindowFinder() = default;
+  WindowFinder(const WindowFinder&) = delete;
+  WindowFinder& operator=(const WindowFinder&) = delete;
+  virtual ~WindowFinder() = default;
+
+  // True when a top-level window of exactly that class and title exists.
+  virtual bool Exists(std::u16string_view class_name,
+                      std::u16string_view title) = 0;
+};
+
+}  // namespace zarn
+
+#endif  // ZARN_PROCESS_WINDOW_FINDER_H_
