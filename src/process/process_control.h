@@ -5,16 +5,14 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/message_box.h"
 #include "process/process_table.h"
 
 namespace zarn {
 
 // The number of processes whose executable name ends with `exe_name`,
 // ignoring letter case; an empty name counts every process. 0 when no
-// snapshot can be taken.
-int32_t CountProcesses(ProcessTable& processes, MessageBox& message_box,
-                       std::u16string_view exe_name);
+// snapshot can be taken. The count is 32-bit and cannot overflow.
+int32_t CountProcesses(ProcessTable& processes, std::u16string_view exe_name);
 
 // Ends a process with `exit_code`, with the debug privilege enabled around
 // the call on NT-family systems. True when the system accepted it.
