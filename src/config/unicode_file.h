@@ -3,6 +3,7 @@
 #ifndef ZARN_CONFIG_UNICODE_FILE_H_
 #define ZARN_CONFIG_UNICODE_FILE_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -25,6 +26,11 @@ class UnicodeFile {
   std::u16string ReadTextFile(std::u16string_view path, int32_t requested,
                               int32_t& code_page, bool& has_mark,
                               bool* ok = nullptr);
+  // Detects the encoding of a file's bytes for `requested` and gives the
+  // offset of the first byte after the byte-order mark (0 without one).
+  static size_t OpenAndDetectEncoding(std::span<const uint8_t> bytes,
+                                      int32_t requested, int32_t& code_page,
+                                      bool& has_mark);
   // The UTF-8 test on the first 2048 bytes.
   static bool LooksLikeUtf8(std::span<const uint8_t> bytes);
   // Bytes in a code page to text; converts 1200, 1201, 12000 and 12001

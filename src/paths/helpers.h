@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "common/date_time.h"
 #include "paths/file_system.h"
@@ -24,6 +25,24 @@ void TraceMessage(int level, std::u16string_view text, int a = 0, int b = 0,
 // Cuts the first line off `text`: everything before the first line end,
 // which is CR LF, a lone CR or a lone LF. Without one, the whole text.
 std::u16string TakeLine(std::u16string& text);
+
+// Paths of this many characters or more no longer fit the plain Win32 calls
+// (MAX_PATH counts the terminating NUL) and are queried in their long form.
+inline constexpr size_t kMaxPlainPath = 260;
+
+// The long form of an absolute path: "\\?\UNC\" + the path without its two
+// leading backslashes for a UNC path, "\\?\" + the path for a drive path.
+// Any other path, or one already in long form, comes back unchanged.
+std::u16string LongPathForm(std::u16string_view path);
+
+// The Last-Modified value of an HTTP answer ("Sun, 06 Nov 1994 08:49:37
+// GMT") as the date and time it names, without time-zone conversion. The
+// weekday part (the first five characters) and the last four (" GMT") are
+// cut off first. nullopt when the rest is not a day-month-year-time date.
+std::optional<DateTime> ParseLastModified(std::u16string_view value);
+
+// Content-Length as a 32-bit signed number; nullopt when it is not one.
+std::optional<int32_t> ParseContentLength(std::u16string_view value);
 
 class Helpers {
  public:
