@@ -244,6 +244,30 @@ TEST_F(SupervisionTest, SwitchAwayFromALongerLimitRestartsAtOnce) {
   EXPECT_TRUE(Restarted());
 }
 
+TEST_F(SupervisionTest, LimitChangeInsideACycleNeverShowsTimeThatIsGone) {
+  // Each use of the limit reads LiveStatusFunc afresh. At 09:06:00 the
+  // checker leaves WorkbooksOpen between the overdue test (10 minutes) and
+  // the countdown (5 minutes, due a minute ago): the countdown stops at
+  // zero, and the restart follows in the next cycle.
+  fake_.file_system.AddFile(u"C:\\Tools\\Daemon\\ZARN.cfg",
+                            "[ZARN]\r\nLOADTIME=00:10:00\r\n");
+  Report(At(9, 0, 0));
+  SetFunc(u"WorkbooksOpen");
+  int func_reads = 0;
+  fake_.settings.set_on_read([&](std::u16string_view key) {
+    if (key == settings::kLiveStatusFunc && fake_.clock.Now() == At(9, 6, 0) &&
+        ++func_reads == 2) {
+      SetFunc(u"");
+    }
+  });
+  RunMain();
+  EXPECT_EQ(CycleAt(At(9, 5, 59)).status, u"Starte neu in 00:04:01");
+  EXPECT_EQ(CycleAt(At(9, 6, 0)).status, u"Starte neu in 00:00:00");
+  EXPECT_EQ(CycleAt(At(9, 6, 0)).cancel_time, u"00:05:00");
+  EXPECT_EQ(fake_.clock.Now(), At(9, 6, 1));
+  EXPECT_TRUE(Restarted());
+}
+
 TEST_F(SupervisionTest, NeuStartenWithoutReportWaitsForTheFirstReport) {
   fake_.status_view.PressAt(At(9, 0, 5), UserAction::kNeuStarten);
   checker_ = [this](DateTime now) {
