@@ -6,7 +6,6 @@
 #include "common/text.h"
 #include "testing/fake_platform.h"
 #include "watchdog/main_mod.h"
-#include "watchdog/supervision.h"
 
 namespace zarn {
 namespace {

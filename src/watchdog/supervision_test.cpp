@@ -32,11 +32,9 @@ struct Cycle {
 class SupervisionTest : public ::testing::Test {
  protected:
   SupervisionTest() {
-    SettingsStore& s = fake_.settings;
-    s.WriteSetting(settings::kDaemonCommand, u"RUN");
-    s.WriteSetting(settings::kLiveStatusExec, u"Check.xls");
-    s.WriteSetting(settings::kDaemonLog, kLogPath);
-    fake_.settings.reset_counts();
+    fake_.settings.Set(settings::kDaemonCommand, u"RUN");
+    fake_.settings.Set(settings::kLiveStatusExec, u"Check.xls");
+    fake_.settings.Set(settings::kDaemonLog, kLogPath);
     fake_.file_system.AddFolder(u"C:\\Logs");
     fake_.shell.Associate(kWorkbook, u"C:\\Office\\EXCEL.EXE");
     fake_.clock.set_sleep_limit(7200);
