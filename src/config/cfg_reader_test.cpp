@@ -50,6 +50,12 @@ TEST_F(CfgReaderTest, KeysAndHeadersAreCaseSensitive) {
   EXPECT_FALSE(reader_.GetSection(u"ZARN"));
 }
 
+TEST_F(CfgReaderTest, TextParsingTrimsHeaders) {
+  Parse(u"  [ZARN] \r\n  LOADTIME=1 \r\n");
+  EXPECT_TRUE(reader_.GetSection(u"ZARN"));
+  EXPECT_EQ(reader_.GetValue(u"LOADTIME"), u"1");
+}
+
 TEST_F(CfgReaderTest, ValueForms) {
   Parse(u"A x=1\r\nB=a=b\r\nC=\r\nD x\r\n");
   EXPECT_EQ(reader_.GetValue(u"A"), u"1");
@@ -208,7 +214,12 @@ TEST_F(CfgReaderTest, FilesThatGiveNothing) {
   EXPECT_FALSE(reader_.has_lines());
   EXPECT_FALSE(reader_.GetCfg(u"C:\\D\\folder.cfg"));
   EXPECT_FALSE(reader_.GetCfg(u"C:\\D\\locked.cfg"));
+  // A web address that answers passes the probe but is no file to read.
+  http_.Respond(u"http://server/ZARN.cfg", HttpHeadResponse{true, 200, {}, {}});
   EXPECT_FALSE(reader_.GetCfg(u"http://server/ZARN.cfg"));
+  // The reader and then the decoder each ask the probe.
+  EXPECT_EQ(http_.requests().size(), 2u);
+  EXPECT_FALSE(reader_.GetCfgUTF8(u"C:\\D\\missing.cfg"));
 
   for (const char16_t* path :
        {u"C:\\D\\empty.cfg", u"C:\\D\\mark.cfg", u"C:\\D\\blanks.cfg"}) {

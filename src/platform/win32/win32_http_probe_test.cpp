@@ -1,0 +1,171 @@
+// The HEAD probe against a real HTTP server on 127.0.0.1: tools/
+// http_test_server.py, which each test starts as a Unix program (Wine runs
+// those through CreateProcessW) and stops again.
+#include "platform/win32/win32_http_probe.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "common/text.h"
+#include "paths/helpers.h"
+#include "platform/win32/wide.h"
+#include "testing/fake_file_system.h"
+#include "testing/fake_network_drives.h"
+
+namespace zarn {
+namespace {
+
+class Win32HttpProbeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string id = std::to_string(::GetCurrentProcessId()) + "_" +
+                           std::to_string(::GetTickCount64());
+    port_file_ = "/tmp/zarn_http_" + id + ".port";
+    log_file_ = "/tmp/zarn_http_" + id + ".log";
+    std::wstring command =
+        L"Z:\\usr\\bin\\python3 " +
+        Wide(std::string(ZARN_SOURCE_DIR) + "/tools/http_test_server.py ") +
+        Wide(port_file_ + " " + log_file_);
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr,
+                                 FALSE, 0, nullptr, nullptr, &si, &pi))
+        << "python3 could not be started";
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    const ULONGLONG deadline = ::GetTickCount64() + 15000;
+    while (::GetTickCount64() < deadline) {
+      std::ifstream in(WindowsPath(port_file_));
+      if (in >> port_ >> refused_port_) break;
+      ::Sleep(50);
+    }
+    ASSERT_NE(port_, 0) << "the test server did not start";
+  }
+
+  void TearDown() override {
+    if (port_ != 0) {
+      NewWin32HttpProbe({500, 500, 500, 1000, 2500})->Head(Url(u"/quit"), {});
+    }
+    ::DeleteFileW(Wide(WindowsPath(port_file_)).c_str());
+    ::DeleteFileW(Wide(WindowsPath(log_file_)).c_str());
+  }
+
+  static std::wstring Wide(const std::string& text) {
+    return win32::ToWide(Utf8ToUtf16(text));
+  }
+  static std::string WindowsPath(std::string unix_path) {
+    for (char& c : unix_path) c = c == '/' ? '\\' : c;
+    return "Z:" + unix_path;
+  }
+  std::u16string Url(std::u16string_view path, int port = 0) const {
+    return u"http://127.0.0.1:" + ToDecimal(port ? port : port_) +
+           std::u16string(path);
+  }
+  std::string ServerLog() const {
+    std::ifstream in(WindowsPath(log_file_));
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  std::string port_file_;
+  std::string log_file_;
+  int port_ = 0;
+  int refused_port_ = 0;
+  std::unique_ptr<HttpProbe> probe_ = NewWin32HttpProbe();
+  FakeFileSystem fs_;
+  FakeNetworkDrives drives_;
+  Unc unc_{drives_};
+  Helpers helpers_{fs_, *probe_, unc_};
+};
+
+TEST_F(Win32HttpProbeTest, FoundWithSizeAndLastModified) {
+  const HttpHeadResponse response = probe_->Head(Url(u"/found"), {});
+  EXPECT_TRUE(response.completed);
+  EXPECT_EQ(response.status, 200);
+  EXPECT_EQ(response.content_length, u"1234");
+  EXPECT_EQ(response.last_modified, u"Sun, 06 Nov 1994 08:49:37 GMT");
+
+  int32_t size = 0;
+  std::optional<DateTime> modified;
+  EXPECT_TRUE(helpers_.QueryHttpFile(Url(u"/found"), size, modified));
+  EXPECT_EQ(size, 1234);
+  EXPECT_EQ(modified, DateTime::FromCivil(1994, 11, 6, 8, 49, 37));
+  const std::u16string upper =
+      u"HTTP://127.0.0.1:" + ToDecimal(port_) + u"/found";
+  EXPECT_TRUE(helpers_.CheckFileExists(upper));
+  EXPECT_TRUE(fs_.attribute_queries().empty());
+}
+
+TEST_F(Win32HttpProbeTest, SendsHeadWithExactlyTheTwoHeadersInOrder) {
+  ASSERT_TRUE(helpers_.CheckFileExists(Url(u"/found")));
+  const std::string log = ServerLog();
+  EXPECT_EQ(log.rfind("HEAD /found HTTP/1.1\n", 0), 0u) << log;
+  const size_t cache = log.find("\nCache-Control: no-store, no-cache\n");
+  const size_t pragma = log.find("\nPragma: no-cache\n");
+  ASSERT_NE(cache, std::string::npos) << log;
+  ASSERT_NE(pragma, std::string::npos) << log;
+  EXPECT_LT(cache, pragma);
+  EXPECT_EQ(log.find("Authorization"), std::string::npos) << log;
+  EXPECT_EQ(log.find("Cache-Control", cache + 2), std::string::npos) << log;
+}
+
+TEST_F(Win32HttpProbeTest, ErrorAnswersAreNotFound) {
+  const HttpHeadResponse response = probe_->Head(Url(u"/missing"), {});
+  EXPECT_TRUE(response.completed);
+  EXPECT_EQ(response.status, 404);
+  EXPECT_FALSE(helpers_.CheckFileExists(Url(u"/missing")));
+  EXPECT_FALSE(helpers_.CheckFileExists(Url(u"/error")));
+}
+
+TEST_F(Win32HttpProbeTest, NoContentLengthIsStillFound) {
+  int32_t size = -1;
+  std::optional<DateTime> modified;
+  EXPECT_TRUE(helpers_.QueryHttpFile(Url(u"/nolength"), size, modified));
+  EXPECT_EQ(size, 0);
+  EXPECT_FALSE(modified);
+}
+
+TEST_F(Win32HttpProbeTest, RedirectsAreFollowed) {
+  const HttpHeadResponse response = probe_->Head(Url(u"/redirect"), {});
+  EXPECT_EQ(response.status, 200);
+  EXPECT_EQ(response.content_length, u"1234");
+  EXPECT_TRUE(helpers_.CheckFileExists(Url(u"/redirect")));
+  EXPECT_FALSE(helpers_.CheckFileExists(Url(u"/redirect-missing")));
+}
+
+TEST_F(Win32HttpProbeTest, RefusedPortAndBadAddressesAreNotFound) {
+  const ULONGLONG start = ::GetTickCount64();
+  EXPECT_FALSE(probe_->Head(Url(u"/found", refused_port_), {}).completed);
+  EXPECT_FALSE(helpers_.CheckFileExists(Url(u"/found", refused_port_)));
+  EXPECT_LT(::GetTickCount64() - start, 10000u);
+  EXPECT_FALSE(helpers_.CheckFileExists(u"http:"));
+  EXPECT_FALSE(helpers_.CheckFileExists(u"http://"));
+  EXPECT_FALSE(helpers_.CheckFileExists(u"HTTPS:nothing"));
+}
+
+TEST_F(Win32HttpProbeTest, SilentServerIsNotFoundWithinTheBound) {
+  const std::unique_ptr<HttpProbe> probe =
+      NewWin32HttpProbe({500, 500, 500, 2000, 3000});
+  Helpers helpers(fs_, *probe, unc_);
+  const ULONGLONG start = ::GetTickCount64();
+  EXPECT_FALSE(helpers.CheckFileExists(Url(u"/silent")));
+  const ULONGLONG elapsed = ::GetTickCount64() - start;
+  // It returned, after waiting for the answer, and within the bound.
+  EXPECT_GE(elapsed, 1000u);
+  EXPECT_LT(elapsed, 3000u + 1500u);
+}
+
+TEST_F(Win32HttpProbeTest, DefaultBoundsFitInThirtySeconds) {
+  const HttpProbeTimeouts t;
+  EXPECT_LE(t.resolve + t.connect + t.send + t.receive, t.total);
+  EXPECT_LE(t.total, 30000u);
+}
+
+}  // namespace
+}  // namespace zarn
