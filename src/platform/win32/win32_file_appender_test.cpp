@@ -7,30 +7,10 @@
 
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/win32_test_support.h"
 
 namespace zarn {
 namespace {
-
-std::wstring OwnFolder() {
-  wchar_t path[MAX_PATH * 4] = {};
-  ::GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
-  std::wstring folder(path);
-  return folder.substr(0, folder.find_last_of(L'\\') + 1);
-}
-
-std::string ReadAll(const std::wstring& path) {
-  win32::UniqueFileHandle file(::CreateFileW(
-      path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-      OPEN_EXISTING, 0, nullptr));
-  if (!file) return "<unreadable>";
-  std::string out;
-  char buffer[4096];
-  DWORD n = 0;
-  while (::ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr) && n > 0) {
-    out.append(buffer, n);
-  }
-  return out;
-}
 
 // Each test works in a folder of its own under %TEMP%, with a blank and an
 // umlaut in its name, and removes it afterwards.
@@ -57,8 +37,9 @@ class Win32FileAppenderTest : public ::testing::Test {
 
   // Starts file_holder.exe on the log file and waits until it holds it.
   win32::UniqueHandle StartHolder(int milliseconds) {
-    std::wstring command = L"\"" + OwnFolder() + L"file_holder.exe\" \"" +
-                           path_ + L"\" " + std::to_wstring(milliseconds);
+    std::wstring command = L"\"" + win32::OwnFolder() +
+                           L"file_holder.exe\" \"" + path_ + L"\" " +
+                           std::to_wstring(milliseconds);
     STARTUPINFOW si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
@@ -93,7 +74,7 @@ class Win32FileAppenderTest : public ::testing::Test {
 
 TEST_F(Win32FileAppenderTest, CreatesAMissingFileWithTheBytes) {
   EXPECT_EQ(Append("6.12.2026 03:41:47,0\r\n"), AppendResult::kWritten);
-  EXPECT_EQ(ReadAll(path_), "6.12.2026 03:41:47,0\r\n");
+  EXPECT_EQ(win32::ReadWholeFile(path_), "6.12.2026 03:41:47,0\r\n");
 }
 
 TEST_F(Win32FileAppenderTest, AppendsBehindWhatIsThereAndKeepsBytesAsTheyAre) {
@@ -101,7 +82,7 @@ TEST_F(Win32FileAppenderTest, AppendsBehindWhatIsThereAndKeepsBytesAsTheyAre) {
   // ANSI bytes (ü in code page 1252) and a quotation mark pass unchanged.
   ASSERT_EQ(Append("\"\xFC\"\r\n"), AppendResult::kWritten);
   ASSERT_EQ(Append(""), AppendResult::kWritten);
-  EXPECT_EQ(ReadAll(path_), "first\r\n\"\xFC\"\r\n");
+  EXPECT_EQ(win32::ReadWholeFile(path_), "first\r\n\"\xFC\"\r\n");
 }
 
 TEST_F(Win32FileAppenderTest, AppendsWhileAReaderHoldsTheFileWithSharing) {
@@ -112,7 +93,7 @@ TEST_F(Win32FileAppenderTest, AppendsWhileAReaderHoldsTheFileWithSharing) {
   ASSERT_TRUE(reader);
   EXPECT_EQ(Append("two\r\n"), AppendResult::kWritten);
   reader.reset();
-  EXPECT_EQ(ReadAll(path_), "one\r\ntwo\r\n");
+  EXPECT_EQ(win32::ReadWholeFile(path_), "one\r\ntwo\r\n");
 }
 
 TEST_F(Win32FileAppenderTest, MissingFolderFailsToOpenAndCreatesNothing) {
@@ -143,7 +124,7 @@ TEST_F(Win32FileAppenderTest, FileHeldWithoutSharingByAnotherProcess) {
   ::GetExitCodeProcess(holder.get(), &exit_code);
   EXPECT_EQ(exit_code, 0u);
   EXPECT_EQ(Append("after\r\n"), AppendResult::kWritten);
-  EXPECT_EQ(ReadAll(path_), "before\r\nafter\r\n");
+  EXPECT_EQ(win32::ReadWholeFile(path_), "before\r\nafter\r\n");
 }
 
 }  // namespace

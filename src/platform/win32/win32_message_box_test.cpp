@@ -10,6 +10,7 @@
 
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_message_box.h"
+#include "platform/win32/win32_test_support.h"
 
 namespace zarn {
 namespace {
@@ -41,7 +42,7 @@ void WatchAndPressOk(const std::wstring& title, SeenBox& seen) {
   const ULONGLONG deadline = ::GetTickCount64() + 15000;
   HWND box = nullptr;
   while (!box && ::GetTickCount64() < deadline) {
-    box = ::FindWindowW(L"#32770", title.c_str());
+    box = win32::FindOwnWindow(L"#32770", title.c_str());
     if (!box || !::IsWindowVisible(box)) {
       box = nullptr;
       ::Sleep(20);

@@ -7,19 +7,15 @@
 
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/win32_test_support.h"
 
 namespace zarn {
 namespace {
 
-constexpr wchar_t kExtension[] = L".zarntest";
-constexpr wchar_t kProgId[] = L"ZarnTest.Workbook";
-
-std::wstring OwnFolder() {
-  wchar_t path[MAX_PATH * 4] = {};
-  ::GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
-  std::wstring folder(path);
-  return folder.substr(0, folder.find_last_of(L'\\') + 1);
-}
+// The classes are machine-wide: each test program takes a type of its own.
+const std::wstring kExtension =
+    L".zarntest" + std::to_wstring(::GetCurrentProcessId());
+const std::wstring kProgId = L"ZarnTest.Workbook" + kExtension;
 
 bool WriteDefault(HKEY root, const std::wstring& key,
                   const std::wstring& value) {
@@ -42,20 +38,6 @@ void RemoveAssociation() {
     ::RegDeleteTreeW(root,
                      (std::wstring(L"Software\\Classes\\") + kProgId).c_str());
   }
-}
-
-std::string ReadAll(const std::wstring& path) {
-  win32::UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                             FILE_SHARE_READ, nullptr,
-                                             OPEN_EXISTING, 0, nullptr));
-  if (!file) return {};
-  std::string out;
-  char buffer[4096];
-  DWORD n = 0;
-  while (::ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr) && n > 0) {
-    out.append(buffer, n);
-  }
-  return out;
 }
 
 std::string Utf8(const std::wstring& text) {
@@ -82,8 +64,8 @@ class Win32ShellTest : public ::testing::Test {
     ::CreateDirectoryW(folder_.c_str(), nullptr);
     excel_ = folder_ + L"fakeexcel.exe";
     record_ = excel_ + L".record";
-    workbook_ = folder_ + L"Check Mappe.zarntest";
-    ASSERT_TRUE(::CopyFileW((OwnFolder() + L"fakeexcel.exe").c_str(),
+    workbook_ = folder_ + L"Check Mappe" + kExtension;
+    ASSERT_TRUE(::CopyFileW((win32::OwnFolder() + L"fakeexcel.exe").c_str(),
                             excel_.c_str(), FALSE))
         << "fakeexcel.exe missing beside the tests: " << ::GetLastError();
     CreateEmptyFile(workbook_);
@@ -127,7 +109,7 @@ class Win32ShellTest : public ::testing::Test {
     const ULONGLONG deadline = ::GetTickCount64() + 15000;
     while (::GetTickCount64() < deadline) {
       if (::GetFileAttributesW(record_.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        return ReadAll(record_);
+        return win32::ReadWholeFile(record_);
       }
       ::Sleep(20);
     }
@@ -155,7 +137,7 @@ TEST_F(Win32ShellTest, FindExecutableIsEmptyWithoutAssociationOrDocument) {
   CreateEmptyFile(unassociated);
   EXPECT_EQ(shell_->FindExecutable(win32::FromWide(unassociated)), u"");
   EXPECT_EQ(
-      shell_->FindExecutable(win32::FromWide(folder_ + L"fehlt.zarntest")),
+      shell_->FindExecutable(win32::FromWide(folder_ + L"fehlt" + kExtension)),
       u"");
 }
 
