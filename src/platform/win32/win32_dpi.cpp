@@ -18,8 +18,6 @@ using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD,
                                                  UINT);
-using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT,
-                                                   UINT);
 
 UINT ScreenDpi() {
   HDC screen = ::GetDC(nullptr);
@@ -63,23 +61,12 @@ SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD ex_style, UINT dpi) {
   return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
-bool MessageFontForDpi(UINT dpi, LOGFONTW& font) {
-  static const auto parameters_for_dpi = Lookup<SystemParametersInfoForDpiFn>(
-      L"user32.dll", "SystemParametersInfoForDpi");
-  NONCLIENTMETRICSW metrics = {};
-  metrics.cbSize = sizeof metrics;
-  if (parameters_for_dpi &&
-      parameters_for_dpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
-                         dpi)) {
-    font = metrics.lfMessageFont;
-    return true;
-  }
-  if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics,
-                               &metrics, 0)) {
+bool GuiFontForDpi(UINT dpi, LOGFONTW& font) {
+  HGDIOBJ stock = ::GetStockObject(DEFAULT_GUI_FONT);
+  if (!stock || ::GetObjectW(stock, sizeof font, &font) != sizeof font) {
     return false;
   }
-  // Without the DPI variant the metrics are those of the system DPI.
-  font = metrics.lfMessageFont;
+  // The stock font is made for the system DPI.
   font.lfHeight = ::MulDiv(font.lfHeight, static_cast<int>(dpi),
                            static_cast<int>(ScreenDpi()));
   return true;

@@ -19,8 +19,9 @@ int TwipsToPixels(int twips, UINT dpi);
 // The outer size of a window with this client size, style and DPI.
 SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD ex_style, UINT dpi);
 
-// The system's message font scaled for `dpi`; false when there is none.
-bool MessageFontForDpi(UINT dpi, LOGFONTW& font);
+// The default GUI font (DEFAULT_GUI_FONT, "MS Shell Dlg" 8 points on
+// Windows) scaled from the system DPI to `dpi`; false when there is none.
+bool GuiFontForDpi(UINT dpi, LOGFONTW& font);
 
 }  // namespace zarn::win32
 

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <array>
+#include <cstdlib>
+#include <cwchar>
 #include <string>
 
 #include "platform/win32/wide.h"
@@ -204,15 +206,12 @@ class Win32StatusView final : public StatusView {
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     HFONT old_bold = bold_font_;
-    HFONT old_message = message_font_;
+    HFONT old_label = label_font_;
     bold_font_ = ::CreateFontW(
         -::MulDiv(12, static_cast<int>(dpi), 72), 0, 0, 0, FW_BOLD, FALSE,
         FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
         DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
-    LOGFONTW message_font = {};
-    message_font_ = win32::MessageFontForDpi(dpi, message_font)
-                        ? ::CreateFontIndirectW(&message_font)
-                        : nullptr;
+    label_font_ = FittingLabelFont(dpi);
     HFONT fallback = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 
     for (const ControlLayout& control : kControls) {
@@ -222,25 +221,68 @@ class Win32StatusView final : public StatusView {
                      win32::TwipsToPixels(control.width, dpi),
                      win32::TwipsToPixels(control.height, dpi),
                      SWP_NOZORDER | SWP_NOACTIVATE);
-      HFONT font = control.bold ? bold_font_ : message_font_;
+      HFONT font = control.bold ? bold_font_ : label_font_;
       ::SendMessageW(child, WM_SETFONT,
                      reinterpret_cast<WPARAM>(font ? font : fallback), TRUE);
     }
     if (old_bold) ::DeleteObject(old_bold);
-    if (old_message) ::DeleteObject(old_message);
+    if (old_label) ::DeleteObject(old_label);
+  }
+
+  // The default GUI font for `dpi`, made smaller only as far as needed for
+  // every caption to fit its label on one line. The captions leave no
+  // room to spare: "Neustart bei Inaktivität des ZARN nach:" overruns its
+  // label by a few pixels even in MS Sans Serif, and Wine draws the GUI
+  // font as the wider Tahoma. A wrapped caption would lose its second line
+  // under the next row.
+  HFONT FittingLabelFont(UINT dpi) {
+    LOGFONTW font = {};
+    if (!win32::GuiFontForDpi(dpi, font)) return nullptr;
+    const LONG full = font.lfHeight;
+    HDC dc = ::GetDC(window_);
+    HFONT made = nullptr;
+    for (;;) {
+      made = ::CreateFontIndirectW(&font);
+      if (!made || !dc) break;
+      const LONG smaller = font.lfHeight + (font.lfHeight < 0 ? 1 : -1);
+      // No smaller than three quarters of the GUI font.
+      if (CaptionsFit(dc, made, dpi) ||
+          std::abs(smaller) * 4 < std::abs(full) * 3) {
+        break;
+      }
+      ::DeleteObject(made);
+      font.lfHeight = smaller;
+    }
+    if (dc) ::ReleaseDC(window_, dc);
+    return made;
+  }
+
+  static bool CaptionsFit(HDC dc, HFONT font, UINT dpi) {
+    HGDIOBJ previous = ::SelectObject(dc, font);
+    bool fit = true;
+    for (const ControlLayout& control : kControls) {
+      if (control.bold || !*control.text) continue;
+      SIZE extent = {};
+      ::GetTextExtentPoint32W(dc, control.text,
+                              static_cast<int>(std::wcslen(control.text)),
+                              &extent);
+      if (extent.cx > win32::TwipsToPixels(control.width, dpi)) fit = false;
+    }
+    ::SelectObject(dc, previous);
+    return fit;
   }
 
   void DeleteFonts() {
     if (bold_font_) ::DeleteObject(bold_font_);
-    if (message_font_) ::DeleteObject(message_font_);
+    if (label_font_) ::DeleteObject(label_font_);
     bold_font_ = nullptr;
-    message_font_ = nullptr;
+    label_font_ = nullptr;
   }
 
   HWND window_ = nullptr;
   HWND last_focus_ = nullptr;
   HFONT bold_font_ = nullptr;
-  HFONT message_font_ = nullptr;
+  HFONT label_font_ = nullptr;
   ButtonFlags pressed_;
   bool unloaded_ = false;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -102,12 +103,10 @@ TEST_F(Win32StatusViewTest, ShowsAPlainTopLevelWindowOfTheFormsSize) {
 }
 
 TEST_F(Win32StatusViewTest, HasTheNineControlsInTabOrderWithTextsAndPlaces) {
-  LOGFONTW message_font = {};
-  NONCLIENTMETRICSW metrics = {};
-  metrics.cbSize = sizeof metrics;
-  ASSERT_TRUE(::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics,
-                                      &metrics, 0));
-  message_font = metrics.lfMessageFont;
+  LOGFONTW gui_font = {};
+  ASSERT_EQ(::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof gui_font,
+                         &gui_font),
+            static_cast<int>(sizeof gui_font));
 
   HWND child = ::GetWindow(window_, GW_CHILD);
   for (const ExpectedControl& expected : kExpected) {
@@ -130,14 +129,42 @@ TEST_F(Win32StatusViewTest, HasTheNineControlsInTabOrderWithTextsAndPlaces) {
       EXPECT_EQ(font.lfWeight, FW_BOLD);
       EXPECT_EQ(font.lfHeight, -16);  // 12 points
     } else {
+      // The GUI font, at most a quarter smaller where captions need it.
       EXPECT_EQ(std::wstring(font.lfFaceName),
-                std::wstring(message_font.lfFaceName));
-      EXPECT_EQ(font.lfHeight, message_font.lfHeight);
+                std::wstring(gui_font.lfFaceName));
+      EXPECT_LE(std::abs(font.lfHeight), std::abs(gui_font.lfHeight));
+      EXPECT_GE(std::abs(font.lfHeight) * 4, std::abs(gui_font.lfHeight) * 3);
       EXPECT_LT(font.lfWeight, FW_BOLD);
     }
     child = ::GetWindow(child, GW_HWNDNEXT);
   }
   EXPECT_EQ(child, nullptr) << "more than nine controls";
+}
+
+TEST_F(Win32StatusViewTest, EveryCaptionFitsItsLabelOnOneLine) {
+  HFONT shared = nullptr;
+  for (const ExpectedControl& expected : kExpected) {
+    if (expected.bold) continue;
+    SCOPED_TRACE(testing::Message() << "control " << expected.id);
+    HWND label = ::GetDlgItem(window_, expected.id);
+    HFONT font =
+        reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0));
+    // All rows in one font.
+    if (!shared) shared = font;
+    EXPECT_EQ(font, shared);
+    HDC dc = ::GetDC(label);
+    HGDIOBJ previous = ::SelectObject(dc, font);
+    const std::wstring text = TextOf(label);
+    SIZE extent = {};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()),
+                            &extent);
+    TEXTMETRICW metrics = {};
+    ::GetTextMetricsW(dc, &metrics);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(label, dc);
+    EXPECT_LE(extent.cx, expected.width);
+    EXPECT_LE(metrics.tmHeight, expected.height);
+  }
 }
 
 TEST_F(Win32StatusViewTest, FocusStartsOnCmdAbbruchAndTabGoesToNeuStarten) {
