@@ -223,13 +223,35 @@ TEST_F(Win32StatusViewTest, BothButtonsBeforeTheLoopLooksSetBothFlags) {
   EXPECT_TRUE(flags_.restart_requested);
 }
 
-TEST_F(Win32StatusViewTest, ClosingTheFrameCountsAsCmdAbbruch) {
-  ::PostMessageW(window_, WM_CLOSE, 0, 0);
+TEST_F(Win32StatusViewTest, ClosingTheFrameOrAltF4CountsAsCmdAbbruch) {
+  struct Case {
+    const char* name;
+    UINT message;
+    WPARAM w;
+  };
+  for (const Case& c : {Case{"close box", WM_CLOSE, 0},
+                        Case{"Alt+F4", WM_SYSCOMMAND, SC_CLOSE}}) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(view_->Show());
+    ButtonFlags flags;
+    ::PostMessageW(window_, c.message, c.w, 0);
+    view_->ProcessPendingEvents(flags);
+    EXPECT_TRUE(flags.cancel_requested);
+    EXPECT_FALSE(flags.restart_requested);
+    EXPECT_FALSE(::IsWindowVisible(window_));
+    EXPECT_TRUE(::IsWindow(window_));
+  }
+}
+
+TEST_F(Win32StatusViewTest, TabMovesTheFocusWhenEventsAreProcessed) {
+  HWND cmd_abbruch = ::GetDlgItem(window_, kCmdAbbruchId);
+  ASSERT_EQ(::GetFocus(), cmd_abbruch);
+  ::PostMessageW(cmd_abbruch, WM_KEYDOWN, VK_TAB, 0);
+  ::PostMessageW(cmd_abbruch, WM_KEYUP, VK_TAB, 0xC0000001);
+  EXPECT_EQ(::GetFocus(), cmd_abbruch);
   view_->ProcessPendingEvents(flags_);
-  EXPECT_TRUE(flags_.cancel_requested);
-  EXPECT_FALSE(flags_.restart_requested);
-  EXPECT_FALSE(::IsWindowVisible(window_));
-  EXPECT_TRUE(::IsWindow(window_));
+  EXPECT_EQ(::GetFocus(), ::GetDlgItem(window_, kNeuStartenId));
+  EXPECT_FALSE(flags_.cancel_requested || flags_.restart_requested);
 }
 
 TEST_F(Win32StatusViewTest, HideKeepsTheWindowAndUnloadDestroysIt) {
