@@ -1,0 +1,75 @@
+#include "platform/win32/win32_dpi.h"
+
+namespace zarn::win32 {
+namespace {
+
+// GetProcAddress gives a FARPROC; going through void(*)() tells the
+// compiler the cast of function types is meant.
+template <typename Function>
+Function Lookup(const wchar_t* module, const char* name) {
+  HMODULE handle = ::GetModuleHandleW(module);
+  if (!handle) handle = ::LoadLibraryW(module);
+  if (!handle) return nullptr;
+  return reinterpret_cast<Function>(
+      reinterpret_cast<void (*)()>(::GetProcAddress(handle, name)));
+}
+
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD,
+                                                 UINT);
+
+UINT ScreenDpi() {
+  HDC screen = ::GetDC(nullptr);
+  const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
+  if (screen) ::ReleaseDC(nullptr, screen);
+  return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+}  // namespace
+
+UINT DpiForWindow(HWND window) {
+  static const auto get_dpi_for_window =
+      Lookup<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
+  if (get_dpi_for_window && window) {
+    const UINT dpi = get_dpi_for_window(window);
+    if (dpi > 0) return dpi;
+  }
+  static const auto get_dpi_for_monitor =
+      Lookup<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
+  if (get_dpi_for_monitor) {
+    HMONITOR monitor = ::MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY);
+    UINT x = 0, y = 0;
+    // 0 is MDT_EFFECTIVE_DPI.
+    if (SUCCEEDED(get_dpi_for_monitor(monitor, 0, &x, &y)) && y > 0) return y;
+  }
+  return ScreenDpi();
+}
+
+int TwipsToPixels(int twips, UINT dpi) {
+  return ::MulDiv(twips, static_cast<int>(dpi), 1440);
+}
+
+SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD ex_style, UINT dpi) {
+  static const auto adjust_for_dpi = Lookup<AdjustWindowRectExForDpiFn>(
+      L"user32.dll", "AdjustWindowRectExForDpi");
+  RECT rect = {0, 0, client.cx, client.cy};
+  if (!adjust_for_dpi || !adjust_for_dpi(&rect, style, FALSE, ex_style, dpi)) {
+    rect = {0, 0, client.cx, client.cy};
+    ::AdjustWindowRectEx(&rect, style, FALSE, ex_style);
+  }
+  return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+bool GuiFontForDpi(UINT dpi, LOGFONTW& font) {
+  HGDIOBJ stock = ::GetStockObject(DEFAULT_GUI_FONT);
+  if (!stock || ::GetObjectW(stock, sizeof font, &font) != sizeof font) {
+    return false;
+  }
+  // The stock font is made for the system DPI.
+  font.lfHeight = ::MulDiv(font.lfHeight, static_cast<int>(dpi),
+                           static_cast<int>(ScreenDpi()));
+  return true;
+}
+
+}  // namespace zarn::win32

@@ -1,0 +1,131 @@
+#include "platform/win32/win32_file_appender.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "platform/win32/unique_resource.h"
+#include "platform/win32/wide.h"
+#include "platform/win32/win32_test_support.h"
+
+namespace zarn {
+namespace {
+
+// Each test works in a folder of its own under %TEMP%, with a blank and an
+// umlaut in its name, and removes it afterwards.
+class Win32FileAppenderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    folder_ = std::wstring(temp) + L"ZARN Log Prüfung " +
+              std::to_wstring(::GetCurrentProcessId()) + L"\\";
+    ::CreateDirectoryW(folder_.c_str(), nullptr);
+    path_ = folder_ + L"daemon.log";
+    ::DeleteFileW(path_.c_str());
+    appender_ = NewWin32FileAppender();
+  }
+  void TearDown() override {
+    ::DeleteFileW(path_.c_str());
+    ::RemoveDirectoryW(folder_.c_str());
+  }
+
+  AppendResult Append(std::string_view bytes) {
+    return appender_->Append(win32::FromWide(path_), bytes);
+  }
+
+  // Starts file_holder.exe on the log file and waits until it holds it.
+  win32::UniqueHandle StartHolder(int milliseconds) {
+    std::wstring command = L"\"" + win32::OwnFolder() +
+                           L"file_holder.exe\" \"" + path_ + L"\" " +
+                           std::to_wstring(milliseconds);
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE,
+                          CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
+      ADD_FAILURE() << "file_holder.exe not started: " << ::GetLastError();
+      return {};
+    }
+    ::CloseHandle(pi.hThread);
+    win32::UniqueHandle holder(pi.hProcess);
+    const ULONGLONG deadline = ::GetTickCount64() + 10000;
+    while (::GetTickCount64() < deadline) {
+      HANDLE probe =
+          ::CreateFileW(path_.c_str(), GENERIC_READ,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, 0, nullptr);
+      if (probe != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(probe);
+      } else if (::GetLastError() == ERROR_SHARING_VIOLATION) {
+        return holder;
+      }
+      ::Sleep(10);
+    }
+    ADD_FAILURE() << "file_holder.exe never held the file";
+    return holder;
+  }
+
+  std::wstring folder_;
+  std::wstring path_;
+  std::unique_ptr<FileAppender> appender_;
+};
+
+TEST_F(Win32FileAppenderTest, CreatesAMissingFileWithTheBytes) {
+  EXPECT_EQ(Append("6.12.2026 03:41:47,0\r\n"), AppendResult::kWritten);
+  EXPECT_EQ(win32::ReadWholeFile(path_), "6.12.2026 03:41:47,0\r\n");
+}
+
+TEST_F(Win32FileAppenderTest, AppendsBehindWhatIsThereAndKeepsBytesAsTheyAre) {
+  ASSERT_EQ(Append("first\r\n"), AppendResult::kWritten);
+  // ANSI bytes (ü in code page 1252) and a quotation mark pass unchanged.
+  ASSERT_EQ(Append("\"\xFC\"\r\n"), AppendResult::kWritten);
+  ASSERT_EQ(Append(""), AppendResult::kWritten);
+  EXPECT_EQ(win32::ReadWholeFile(path_), "first\r\n\"\xFC\"\r\n");
+}
+
+TEST_F(Win32FileAppenderTest, AppendsWhileAReaderHoldsTheFileWithSharing) {
+  ASSERT_EQ(Append("one\r\n"), AppendResult::kWritten);
+  win32::UniqueFileHandle reader(::CreateFileW(
+      path_.c_str(), GENERIC_READ | GENERIC_WRITE,
+      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(reader);
+  EXPECT_EQ(Append("two\r\n"), AppendResult::kWritten);
+  reader.reset();
+  EXPECT_EQ(win32::ReadWholeFile(path_), "one\r\ntwo\r\n");
+}
+
+TEST_F(Win32FileAppenderTest, MissingFolderFailsToOpenAndCreatesNothing) {
+  const std::wstring missing = folder_ + L"nicht da\\daemon.log";
+  EXPECT_EQ(appender_->Append(win32::FromWide(missing), "x\r\n"),
+            AppendResult::kOpenFailed);
+  EXPECT_EQ(::GetFileAttributesW((folder_ + L"nicht da").c_str()),
+            INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(Win32FileAppenderTest, EmptyPathOrEmbeddedNulFailsToOpen) {
+  EXPECT_EQ(appender_->Append(u"", "x"), AppendResult::kOpenFailed);
+  std::u16string with_nul = win32::FromWide(path_);
+  with_nul += u'\0';
+  with_nul += u"x";
+  EXPECT_EQ(appender_->Append(with_nul, "x"), AppendResult::kOpenFailed);
+  EXPECT_EQ(::GetFileAttributesW(path_.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(Win32FileAppenderTest, FileHeldWithoutSharingByAnotherProcess) {
+  ASSERT_EQ(Append("before\r\n"), AppendResult::kWritten);
+  win32::UniqueHandle holder = StartHolder(1500);
+  ASSERT_TRUE(holder);
+  EXPECT_EQ(Append("while held\r\n"), AppendResult::kOpenFailed);
+
+  ASSERT_EQ(::WaitForSingleObject(holder.get(), 10000), WAIT_OBJECT_0);
+  DWORD exit_code = 99;
+  ::GetExitCodeProcess(holder.get(), &exit_code);
+  EXPECT_EQ(exit_code, 0u);
+  EXPECT_EQ(Append("after\r\n"), AppendResult::kWritten);
+  EXPECT_EQ(win32::ReadWholeFile(path_), "before\r\nafter\r\n");
+}
+
+}  // namespace
+}  // namespace zarn

@@ -1,0 +1,309 @@
+#include "platform/win32/win32_status_view.h"
+
+#include <windows.h>
+
+#include <array>
+#include <cstdlib>
+#include <cwchar>
+#include <string>
+
+#include "platform/win32/wide.h"
+#include "platform/win32/win32_dpi.h"
+
+namespace zarn {
+namespace {
+
+constexpr DWORD kWindowStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+// WS_EX_CONTROLPARENT lets IsDialogMessage move the focus with Tab.
+constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
+constexpr int kClientWidthTwips = 6315;
+constexpr int kClientHeightTwips = 3360;
+
+struct ControlLayout {
+  int id;
+  bool button;
+  bool bold;
+  int left, top, width, height;  // twips
+  const wchar_t* text;           // at design time
+};
+
+// In tab order: they are made in this order, so the z-order follows it.
+constexpr std::array<ControlLayout, 9> kControls = {{
+    {kLabel1Id, false, true, 120, 105, 5895, 615,
+     L"Die Analyse des ZARNs wird überwacht."},
+    {kCmdAbbruchId, true, true, 210, 1920, 5880, 615, L"Überwachung abbrechen"},
+    {kLabel2Id, false, false, 360, 1185, 1815, 255, L"Status:"},
+    {kStatusId, false, false, 2520, 1185, 3495, 255, L""},
+    {kStatus2Id, false, false, 2520, 1545, 3495, 255, L""},
+    {kLabel4Id, false, false, 360, 1545, 1935, 255,
+     L"Letzte Rückmeldung ZARN:"},
+    {kNeuStartenId, true, true, 210, 2625, 5865, 615, L"Jetzt neu starten"},
+    {kCancelTimeId, false, false, 3210, 840, 2760, 255, L""},
+    {kLabel5Id, false, false, 315, 840, 2760, 255,
+     L"Neustart bei Inaktivität des ZARN nach:"},
+}};
+
+int ControlIdOf(StatusLabel label) {
+  switch (label) {
+    case StatusLabel::kCancelTime:
+      return kCancelTimeId;
+    case StatusLabel::kStatus:
+      return kStatusId;
+    case StatusLabel::kStatus2:
+      return kStatus2Id;
+  }
+  return 0;
+}
+
+LRESULT CALLBACK StatusWindowProc(HWND, UINT, WPARAM, LPARAM);
+
+bool RegisterStatusWindowClass(HINSTANCE instance) {
+  WNDCLASSEXW window_class = {};
+  window_class.cbSize = sizeof window_class;
+  window_class.lpfnWndProc = StatusWindowProc;
+  window_class.hInstance = instance;
+  window_class.hIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
+  window_class.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  window_class.lpszClassName = kStatusWindowClass;
+  return ::RegisterClassExW(&window_class) != 0 ||
+         ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+class Win32StatusView final : public StatusView {
+ public:
+  ~Win32StatusView() override { Unload(); }
+
+  void SetCaption(StatusLabel label, std::u16string_view text) override {
+    if (!EnsureWindow()) return;
+    const std::wstring wide = win32::ToWide(text);
+    ::SetWindowTextW(::GetDlgItem(window_, ControlIdOf(label)), wide.c_str());
+  }
+
+  bool Show() override {
+    if (!EnsureWindow()) return false;
+    // Activated like any window that opens, but never kept on top.
+    ::ShowWindow(window_, SW_SHOWNORMAL);
+    HWND focus = ::GetFocus();
+    if (!focus || !::IsChild(window_, focus)) {
+      ::SetFocus(::GetDlgItem(window_, kCmdAbbruchId));
+    }
+    return true;
+  }
+
+  void Hide() override {
+    if (window_) ::ShowWindow(window_, SW_HIDE);
+  }
+
+  void Unload() override {
+    unloaded_ = true;
+    if (window_) ::DestroyWindow(window_);
+    window_ = nullptr;
+    DeleteFonts();
+  }
+
+  void ProcessPendingEvents(ButtonFlags& flags) override {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      // Nothing in the daemon ends its thread through WM_QUIT.
+      if (message.message == WM_QUIT) continue;
+      if (window_ && ::IsDialogMessageW(window_, &message)) continue;
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
+    // The handlers may also have run inside a message box's own loop;
+    // the loop learns of them here, as of all others.
+    flags.cancel_requested |= pressed_.cancel_requested;
+    flags.restart_requested |= pressed_.restart_requested;
+    pressed_ = {};
+  }
+
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM w, LPARAM l) {
+    switch (message) {
+      case WM_COMMAND:
+        if (HIWORD(w) == BN_CLICKED && LOWORD(w) == kCmdAbbruchId) {
+          pressed_.cancel_requested = true;
+          ::ShowWindow(window, SW_HIDE);
+          return 0;
+        }
+        if (HIWORD(w) == BN_CLICKED && LOWORD(w) == kNeuStartenId) {
+          pressed_.restart_requested = true;
+          ::ShowWindow(window, SW_HIDE);
+          return 0;
+        }
+        break;
+      case WM_CLOSE:
+        // The frame's close box and Alt+F4 end the supervision, as
+        // "Überwachung abbrechen" does; the window is not destroyed here.
+        pressed_.cancel_requested = true;
+        ::ShowWindow(window, SW_HIDE);
+        return 0;
+      case WM_ACTIVATE:
+        // Give the focus back to the button that had it, as a dialog does.
+        if (LOWORD(w) == WA_INACTIVE) {
+          HWND focus = ::GetFocus();
+          if (focus && ::IsChild(window, focus)) last_focus_ = focus;
+        } else {
+          ::SetFocus(last_focus_ && ::IsWindow(last_focus_)
+                         ? last_focus_
+                         : ::GetDlgItem(window, kCmdAbbruchId));
+        }
+        return 0;
+      case WM_DPICHANGED: {
+        const RECT* suggested = reinterpret_cast<const RECT*>(l);
+        ::SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        Layout(HIWORD(w));
+        return 0;
+      }
+      case WM_NCDESTROY:
+        window_ = nullptr;
+        break;
+    }
+    return ::DefWindowProcW(window, message, w, l);
+  }
+
+ private:
+  bool EnsureWindow() {
+    if (window_) return true;
+    if (unloaded_) return false;
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    if (!RegisterStatusWindowClass(instance)) return false;
+    HWND window = ::CreateWindowExW(
+        kWindowExStyle, kStatusWindowClass, kStatusWindowCaption, kWindowStyle,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+        nullptr, instance, this);
+    if (!window) return false;
+    window_ = window;
+    for (const ControlLayout& control : kControls) {
+      // Only the buttons take the focus; labels show captions verbatim.
+      const DWORD style =
+          WS_CHILD | WS_VISIBLE |
+          (control.button ? WS_TABSTOP | BS_PUSHBUTTON : SS_LEFT | SS_NOPREFIX);
+      if (!::CreateWindowExW(
+              0, control.button ? L"BUTTON" : L"STATIC", control.text, style, 0,
+              0, 0, 0, window_,
+              reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+              instance, nullptr)) {
+        Unload();
+        unloaded_ = false;
+        return false;
+      }
+    }
+    Layout(win32::DpiForWindow(window_));
+    return true;
+  }
+
+  // Places the window's client area and every control for `dpi`, with
+  // fonts of that DPI.
+  void Layout(UINT dpi) {
+    const SIZE outer = win32::WindowSizeForClient(
+        {win32::TwipsToPixels(kClientWidthTwips, dpi),
+         win32::TwipsToPixels(kClientHeightTwips, dpi)},
+        kWindowStyle, kWindowExStyle, dpi);
+    ::SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    HFONT old_bold = bold_font_;
+    HFONT old_label = label_font_;
+    bold_font_ = ::CreateFontW(
+        -::MulDiv(12, static_cast<int>(dpi), 72), 0, 0, 0, FW_BOLD, FALSE,
+        FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+        DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
+    label_font_ = FittingLabelFont(dpi);
+    HFONT fallback = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+
+    for (const ControlLayout& control : kControls) {
+      HWND child = ::GetDlgItem(window_, control.id);
+      ::SetWindowPos(child, nullptr, win32::TwipsToPixels(control.left, dpi),
+                     win32::TwipsToPixels(control.top, dpi),
+                     win32::TwipsToPixels(control.width, dpi),
+                     win32::TwipsToPixels(control.height, dpi),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      HFONT font = control.bold ? bold_font_ : label_font_;
+      ::SendMessageW(child, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(font ? font : fallback), TRUE);
+    }
+    if (old_bold) ::DeleteObject(old_bold);
+    if (old_label) ::DeleteObject(old_label);
+  }
+
+  // The default GUI font for `dpi`, made smaller only as far as needed for
+  // every caption to fit its label on one line. The captions leave no
+  // room to spare: "Neustart bei Inaktivität des ZARN nach:" overruns its
+  // label by a few pixels even in MS Sans Serif, and Wine draws the GUI
+  // font as the wider Tahoma. A wrapped caption would lose its second line
+  // under the next row.
+  HFONT FittingLabelFont(UINT dpi) {
+    LOGFONTW font = {};
+    if (!win32::GuiFontForDpi(dpi, font)) return nullptr;
+    const LONG full = font.lfHeight;
+    HDC dc = ::GetDC(window_);
+    HFONT made = nullptr;
+    for (;;) {
+      made = ::CreateFontIndirectW(&font);
+      if (!made || !dc) break;
+      const LONG smaller = font.lfHeight + (font.lfHeight < 0 ? 1 : -1);
+      // No smaller than three quarters of the GUI font.
+      if (CaptionsFit(dc, made, dpi) ||
+          std::abs(smaller) * 4 < std::abs(full) * 3) {
+        break;
+      }
+      ::DeleteObject(made);
+      font.lfHeight = smaller;
+    }
+    if (dc) ::ReleaseDC(window_, dc);
+    return made;
+  }
+
+  static bool CaptionsFit(HDC dc, HFONT font, UINT dpi) {
+    HGDIOBJ previous = ::SelectObject(dc, font);
+    bool fit = true;
+    for (const ControlLayout& control : kControls) {
+      if (control.bold || !*control.text) continue;
+      SIZE extent = {};
+      ::GetTextExtentPoint32W(dc, control.text,
+                              static_cast<int>(std::wcslen(control.text)),
+                              &extent);
+      if (extent.cx > win32::TwipsToPixels(control.width, dpi)) fit = false;
+    }
+    ::SelectObject(dc, previous);
+    return fit;
+  }
+
+  void DeleteFonts() {
+    if (bold_font_) ::DeleteObject(bold_font_);
+    if (label_font_) ::DeleteObject(label_font_);
+    bold_font_ = nullptr;
+    label_font_ = nullptr;
+  }
+
+  HWND window_ = nullptr;
+  HWND last_focus_ = nullptr;
+  HFONT bold_font_ = nullptr;
+  HFONT label_font_ = nullptr;
+  ButtonFlags pressed_;
+  bool unloaded_ = false;
+};
+
+LRESULT CALLBACK StatusWindowProc(HWND window, UINT message, WPARAM w,
+                                  LPARAM l) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(l);
+    ::SetWindowLongPtrW(window, GWLP_USERDATA,
+                        reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* view = reinterpret_cast<Win32StatusView*>(
+      ::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!view) return ::DefWindowProcW(window, message, w, l);
+  return view->HandleMessage(window, message, w, l);
+}
+
+}  // namespace
+
+std::unique_ptr<StatusView> NewWin32StatusView() {
+  return std::make_unique<Win32StatusView>();
+}
+
+}  // namespace zarn

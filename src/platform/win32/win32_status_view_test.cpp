@@ -1,0 +1,287 @@
+#include "platform/win32/win32_status_view.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/win32/win32_test_support.h"
+
+namespace zarn {
+namespace {
+
+struct ExpectedControl {
+  int id;
+  const wchar_t* window_class;
+  int left, top, width, height;  // pixels at 96 DPI
+  const wchar_t* text;
+  bool bold;
+};
+
+// The window's controls in tab order, which is also their z-order.
+const std::vector<ExpectedControl> kExpected = {
+    {kLabel1Id, L"Static", 8, 7, 393, 41,
+     L"Die Analyse des ZARNs wird überwacht.", true},
+    {kCmdAbbruchId, L"Button", 14, 128, 392, 41, L"Überwachung abbrechen",
+     true},
+    {kLabel2Id, L"Static", 24, 79, 121, 17, L"Status:", false},
+    {kStatusId, L"Static", 168, 79, 233, 17, L"Starte neu in 00:04:30", false},
+    {kStatus2Id, L"Static", 168, 103, 233, 17, L"00:00:30", false},
+    {kLabel4Id, L"Static", 24, 103, 129, 17, L"Letzte Rückmeldung ZARN:",
+     false},
+    {kNeuStartenId, L"Button", 14, 175, 391, 41, L"Jetzt neu starten", true},
+    {kCancelTimeId, L"Static", 214, 56, 184, 17, L"00:05:00", false},
+    {kLabel5Id, L"Static", 21, 56, 184, 17,
+     L"Neustart bei Inaktivität des ZARN nach:", false},
+};
+
+std::wstring TextOf(HWND window) {
+  wchar_t buffer[256] = {};
+  ::GetWindowTextW(window, buffer, 256);
+  return buffer;
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t buffer[64] = {};
+  ::GetClassNameW(window, buffer, 64);
+  return buffer;
+}
+
+LOGFONTW FontOf(HWND control) {
+  LOGFONTW font = {};
+  HGDIOBJ handle =
+      reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0));
+  if (handle) ::GetObjectW(handle, sizeof font, &font);
+  return font;
+}
+
+RECT RectInParent(HWND control) {
+  RECT rect = {};
+  ::GetWindowRect(control, &rect);
+  ::MapWindowPoints(nullptr, ::GetParent(control),
+                    reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+class Win32StatusViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    view_ = NewWin32StatusView();
+    view_->SetCaption(StatusLabel::kCancelTime, u"00:05:00");
+    view_->SetCaption(StatusLabel::kStatus, u"Starte neu in 00:04:30");
+    view_->SetCaption(StatusLabel::kStatus2, u"00:00:30");
+    ASSERT_TRUE(view_->Show());
+    view_->ProcessPendingEvents(flags_);
+    window_ = win32::FindOwnWindow(kStatusWindowClass, L"ZARN Überwachung...");
+    ASSERT_NE(window_, nullptr);
+  }
+  void TearDown() override {
+    view_->Unload();
+    // Whatever the test posted is gone with the window.
+    ButtonFlags ignored;
+    view_->ProcessPendingEvents(ignored);
+  }
+
+  std::unique_ptr<StatusView> view_;
+  ButtonFlags flags_;
+  HWND window_ = nullptr;
+};
+
+TEST_F(Win32StatusViewTest, ShowsAPlainTopLevelWindowOfTheFormsSize) {
+  EXPECT_TRUE(::IsWindowVisible(window_));
+  EXPECT_EQ(::GetParent(window_), nullptr);
+  EXPECT_EQ(::GetWindowLongW(window_, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+  EXPECT_EQ(::GetWindowLongW(window_, GWL_STYLE) & WS_CAPTION, WS_CAPTION);
+  RECT client = {};
+  ::GetClientRect(window_, &client);
+  EXPECT_EQ(client.right, 421);   // 6315 twips
+  EXPECT_EQ(client.bottom, 224);  // 3360 twips
+  EXPECT_FALSE(flags_.cancel_requested);
+  EXPECT_FALSE(flags_.restart_requested);
+}
+
+TEST_F(Win32StatusViewTest, HasTheNineControlsInTabOrderWithTextsAndPlaces) {
+  LOGFONTW gui_font = {};
+  ASSERT_EQ(::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof gui_font,
+                         &gui_font),
+            static_cast<int>(sizeof gui_font));
+
+  HWND child = ::GetWindow(window_, GW_CHILD);
+  for (const ExpectedControl& expected : kExpected) {
+    SCOPED_TRACE(testing::Message() << "control " << expected.id);
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(::GetDlgCtrlID(child), expected.id);
+    EXPECT_EQ(ClassOf(child), expected.window_class);
+    EXPECT_EQ(TextOf(child), expected.text);
+    const RECT rect = RectInParent(child);
+    EXPECT_EQ(rect.left, expected.left);
+    EXPECT_EQ(rect.top, expected.top);
+    EXPECT_EQ(rect.right - rect.left, expected.width);
+    EXPECT_EQ(rect.bottom - rect.top, expected.height);
+    const bool is_button = std::wstring(expected.window_class) == L"Button";
+    EXPECT_EQ((::GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP) != 0,
+              is_button);
+    const LOGFONTW font = FontOf(child);
+    if (expected.bold) {
+      EXPECT_EQ(std::wstring(font.lfFaceName), L"MS Sans Serif");
+      EXPECT_EQ(font.lfWeight, FW_BOLD);
+      EXPECT_EQ(font.lfHeight, -16);  // 12 points
+    } else {
+      // The GUI font, at most a quarter smaller where captions need it.
+      EXPECT_EQ(std::wstring(font.lfFaceName),
+                std::wstring(gui_font.lfFaceName));
+      EXPECT_LE(std::abs(font.lfHeight), std::abs(gui_font.lfHeight));
+      EXPECT_GE(std::abs(font.lfHeight) * 4, std::abs(gui_font.lfHeight) * 3);
+      EXPECT_LT(font.lfWeight, FW_BOLD);
+    }
+    child = ::GetWindow(child, GW_HWNDNEXT);
+  }
+  EXPECT_EQ(child, nullptr) << "more than nine controls";
+}
+
+TEST_F(Win32StatusViewTest, EveryCaptionFitsItsLabelOnOneLine) {
+  HFONT shared = nullptr;
+  for (const ExpectedControl& expected : kExpected) {
+    if (expected.bold) continue;
+    SCOPED_TRACE(testing::Message() << "control " << expected.id);
+    HWND label = ::GetDlgItem(window_, expected.id);
+    HFONT font =
+        reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0));
+    // All rows in one font.
+    if (!shared) shared = font;
+    EXPECT_EQ(font, shared);
+    HDC dc = ::GetDC(label);
+    HGDIOBJ previous = ::SelectObject(dc, font);
+    const std::wstring text = TextOf(label);
+    SIZE extent = {};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()),
+                            &extent);
+    TEXTMETRICW metrics = {};
+    ::GetTextMetricsW(dc, &metrics);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(label, dc);
+    EXPECT_LE(extent.cx, expected.width);
+    EXPECT_LE(metrics.tmHeight, expected.height);
+  }
+}
+
+TEST_F(Win32StatusViewTest, FocusStartsOnCmdAbbruchAndTabGoesToNeuStarten) {
+  HWND cmd_abbruch = ::GetDlgItem(window_, kCmdAbbruchId);
+  HWND neu_starten = ::GetDlgItem(window_, kNeuStartenId);
+  EXPECT_EQ(::GetFocus(), cmd_abbruch);
+  EXPECT_EQ(::GetNextDlgTabItem(window_, cmd_abbruch, FALSE), neu_starten);
+  EXPECT_EQ(::GetNextDlgTabItem(window_, neu_starten, FALSE), cmd_abbruch);
+}
+
+TEST_F(Win32StatusViewTest, CaptionsChangeOnlyTheirLabel) {
+  view_->SetCaption(StatusLabel::kStatus, u"Überwache...");
+  view_->SetCaption(StatusLabel::kCancelTime, u"00:30:00");
+  EXPECT_EQ(TextOf(::GetDlgItem(window_, kStatusId)), L"Überwache...");
+  EXPECT_EQ(TextOf(::GetDlgItem(window_, kCancelTimeId)), L"00:30:00");
+  EXPECT_EQ(TextOf(::GetDlgItem(window_, kStatus2Id)), L"00:00:30");
+  view_->SetCaption(StatusLabel::kStatus2, u"");
+  EXPECT_EQ(TextOf(::GetDlgItem(window_, kStatus2Id)), L"");
+}
+
+TEST_F(Win32StatusViewTest, AButtonActsAtTheNextEventProcessingAndHides) {
+  struct Case {
+    int button;
+    bool cancel;
+    bool restart;
+  };
+  for (const Case& c :
+       {Case{kCmdAbbruchId, true, false}, Case{kNeuStartenId, false, true}}) {
+    SCOPED_TRACE(testing::Message() << "button " << c.button);
+    ASSERT_TRUE(view_->Show());
+    ButtonFlags flags;
+    view_->ProcessPendingEvents(flags);
+    ASSERT_TRUE(::IsWindowVisible(window_));
+    ::PostMessageW(::GetDlgItem(window_, c.button), BM_CLICK, 0, 0);
+    // The click waits in the queue while the loop sleeps.
+    ::Sleep(50);
+    EXPECT_TRUE(::IsWindowVisible(window_));
+    EXPECT_FALSE(flags.cancel_requested || flags.restart_requested);
+    view_->ProcessPendingEvents(flags);
+    EXPECT_EQ(flags.cancel_requested, c.cancel);
+    EXPECT_EQ(flags.restart_requested, c.restart);
+    EXPECT_FALSE(::IsWindowVisible(window_));
+    // The window stays until it is unloaded.
+    EXPECT_TRUE(::IsWindow(window_));
+    ButtonFlags later;
+    view_->ProcessPendingEvents(later);
+    EXPECT_FALSE(later.cancel_requested || later.restart_requested);
+  }
+}
+
+TEST_F(Win32StatusViewTest, BothButtonsBeforeTheLoopLooksSetBothFlags) {
+  ::PostMessageW(::GetDlgItem(window_, kNeuStartenId), BM_CLICK, 0, 0);
+  ::PostMessageW(::GetDlgItem(window_, kCmdAbbruchId), BM_CLICK, 0, 0);
+  view_->ProcessPendingEvents(flags_);
+  EXPECT_TRUE(flags_.cancel_requested);
+  EXPECT_TRUE(flags_.restart_requested);
+}
+
+TEST_F(Win32StatusViewTest, ClosingTheFrameOrAltF4CountsAsCmdAbbruch) {
+  struct Case {
+    const char* name;
+    UINT message;
+    WPARAM w;
+  };
+  for (const Case& c : {Case{"close box", WM_CLOSE, 0},
+                        Case{"Alt+F4", WM_SYSCOMMAND, SC_CLOSE}}) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(view_->Show());
+    ButtonFlags flags;
+    ::PostMessageW(window_, c.message, c.w, 0);
+    view_->ProcessPendingEvents(flags);
+    EXPECT_TRUE(flags.cancel_requested);
+    EXPECT_FALSE(flags.restart_requested);
+    EXPECT_FALSE(::IsWindowVisible(window_));
+    EXPECT_TRUE(::IsWindow(window_));
+  }
+}
+
+TEST_F(Win32StatusViewTest, TabMovesTheFocusWhenEventsAreProcessed) {
+  HWND cmd_abbruch = ::GetDlgItem(window_, kCmdAbbruchId);
+  ASSERT_EQ(::GetFocus(), cmd_abbruch);
+  ::PostMessageW(cmd_abbruch, WM_KEYDOWN, VK_TAB, 0);
+  ::PostMessageW(cmd_abbruch, WM_KEYUP, VK_TAB, 0xC0000001);
+  EXPECT_EQ(::GetFocus(), cmd_abbruch);
+  view_->ProcessPendingEvents(flags_);
+  EXPECT_EQ(::GetFocus(), ::GetDlgItem(window_, kNeuStartenId));
+  EXPECT_FALSE(flags_.cancel_requested || flags_.restart_requested);
+}
+
+TEST_F(Win32StatusViewTest, HideKeepsTheWindowAndUnloadDestroysIt) {
+  view_->Hide();
+  EXPECT_FALSE(::IsWindowVisible(window_));
+  EXPECT_TRUE(::IsWindow(window_));
+  view_->Unload();
+  EXPECT_FALSE(::IsWindow(window_));
+  EXPECT_EQ(win32::FindOwnWindow(kStatusWindowClass, nullptr), nullptr);
+}
+
+TEST_F(Win32StatusViewTest, ADpiChangeLaysTheFormOutAgain) {
+  RECT suggested = {};
+  ::GetWindowRect(window_, &suggested);
+  ::SendMessageW(window_, WM_DPICHANGED, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&suggested));
+  RECT client = {};
+  ::GetClientRect(window_, &client);
+  // The frame of this test's window keeps 96 DPI metrics, so only the
+  // client area's least size can be told: 6315 by 3360 twips at 10 twips
+  // a pixel.
+  EXPECT_GE(client.right, 632);
+  EXPECT_GE(client.bottom, 336);
+  HWND neu_starten = ::GetDlgItem(window_, kNeuStartenId);
+  const RECT rect = RectInParent(neu_starten);
+  EXPECT_EQ(rect.left, 21);
+  EXPECT_EQ(rect.top, 263);
+  EXPECT_EQ(rect.right - rect.left, 587);
+  EXPECT_EQ(FontOf(neu_starten).lfHeight, -24);
+}
+
+}  // namespace
+}  // namespace zarn

@@ -1,0 +1,71 @@
+// Records its start into "<own path>.record", in UTF-8, one item a line:
+//   command line as received (GetCommandLineW)
+//   usesShowWindow=0|1 (STARTF_USESHOWWINDOW in the startup information)
+//   showWindow=<wShowWindow>
+//   visible=0|1 (its main window after ShowWindow with WinMain's nCmdShow,
+//   as Excel shows its own)
+// The record is written under another name and renamed, so that a reader
+// never sees half of it. Then it exits.
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(),
+                                         static_cast<int>(text.size()), nullptr,
+                                         0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                        out.data(), size, nullptr, nullptr);
+  return out;
+}
+
+bool ShownAsAsked(HINSTANCE instance, int show_command) {
+  WNDCLASSW window_class = {};
+  window_class.lpfnWndProc = ::DefWindowProcW;
+  window_class.hInstance = instance;
+  window_class.lpszClassName = L"ZarnFakeExcel";
+  ::RegisterClassW(&window_class);
+  HWND window = ::CreateWindowExW(
+      0, L"ZarnFakeExcel", L"fakeexcel", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+      CW_USEDEFAULT, 200, 100, nullptr, nullptr, instance, nullptr);
+  if (!window) return false;
+  ::ShowWindow(window, show_command);
+  const bool visible = ::IsWindowVisible(window) != FALSE;
+  ::DestroyWindow(window);
+  return visible;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
+  wchar_t own_path[MAX_PATH * 4] = {};
+  ::GetModuleFileNameW(nullptr, own_path, MAX_PATH * 4);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  ::GetStartupInfoW(&startup);
+
+  std::string record = Utf8(::GetCommandLineW()) + "\r\n";
+  record += "usesShowWindow=";
+  record += (startup.dwFlags & STARTF_USESHOWWINDOW) ? "1\r\n" : "0\r\n";
+  record += "showWindow=" + std::to_string(startup.wShowWindow) + "\r\n";
+  record += "visible=";
+  record += ShownAsAsked(instance, show_command) ? "1\r\n" : "0\r\n";
+
+  const std::wstring final_path = std::wstring(own_path) + L".record";
+  const std::wstring temp_path = final_path + L".tmp";
+  HANDLE file = ::CreateFileW(temp_path.c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 2;
+  DWORD written = 0;
+  ::WriteFile(file, record.data(), static_cast<DWORD>(record.size()), &written,
+              nullptr);
+  ::CloseHandle(file);
+  return ::MoveFileExW(temp_path.c_str(), final_path.c_str(),
+                       MOVEFILE_REPLACE_EXISTING)
+             ? 0
+             : 3;
+}
