@@ -58,7 +58,9 @@ function(zarn_discover_tests target)
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 120
       PROPERTIES
-        ENVIRONMENT "LANG=de_DE.UTF-8;LC_ALL=de_DE.UTF-8"
+        # scripts/wine-run sets LANG and LC_ALL from it; one variable,
+        # because gtest_discover_tests cannot pass a list as one value.
+        ENVIRONMENT ZARN_WINE_LANG=de_DE.UTF-8
         RESOURCE_LOCK wine_desktop
         TIMEOUT 180
       ${ARGN})
