@@ -57,8 +57,11 @@ function(zarn_discover_tests target)
     gtest_discover_tests(${target}
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 120
+      # One variable only: PRE_TEST discovery (CMake 3.25) splits a list
+      # value into separate arguments, which shifted RESOURCE_LOCK and
+      # TIMEOUT out of place. LC_ALL outranks LANG for Wine's locale.
       PROPERTIES
-        ENVIRONMENT "LANG=de_DE.UTF-8;LC_ALL=de_DE.UTF-8"
+        ENVIRONMENT "LC_ALL=de_DE.UTF-8"
         RESOURCE_LOCK wine_desktop
         TIMEOUT 180
       ${ARGN})

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+
 #include "common/text.h"
 #include "platform/win32/test_processes.h"
 #include "platform/win32/win32_process_table.h"
@@ -38,6 +40,15 @@ TEST_F(Win32WmiProcessServiceTest, QueryFindsProcessesByNameInAnyCase) {
   EXPECT_EQ((*found)[0].process_id, first.id());
   EXPECT_TRUE(Contains((*found)[0].path, u"Win32_Process"))
       << Utf16ToUtf8((*found)[0].path);
+
+  // The image really is named in other letters than the query's.
+  const auto entries = NewWin32ProcessTable()->Snapshot();
+  ASSERT_TRUE(entries);
+  const auto image = std::find_if(
+      entries->begin(), entries->end(),
+      [&](const ProcessEntry& e) { return e.process_id == first.id(); });
+  ASSERT_NE(image, entries->end());
+  EXPECT_EQ(image->exe_name, u"WerFault.exe");
 
   const auto none = session->ExecQuery(QueryFor(u"nosuchprogram.exe"));
   ASSERT_TRUE(none);
