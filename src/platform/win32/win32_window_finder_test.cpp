@@ -35,6 +35,8 @@ TEST_F(Win32WindowFinderTest, FindsExcelWindowByClassAndExactTitle) {
   EXPECT_FALSE(windows_->Exists(u"XLMain", u"ZARN Prüfung.xlsm"));
   EXPECT_FALSE(windows_->Exists(u"XLMain", u"Mappe1 - Excel"));
   EXPECT_FALSE(windows_->Exists(u"Notepad", kTitle16));
+  // FindWindow compares class and title ignoring letter case.
+  EXPECT_TRUE(windows_->Exists(u"xlmain", u"zarn prüfung.xlsm - excel"));
 }
 
 TEST_F(Win32WindowFinderTest, WindowIsGoneWithItsProcess) {
