@@ -119,7 +119,7 @@ void ExcelCleanUp::ResetLiveStatus() {
 }
 
 std::u16string ExcelCleanUp::GetCurrentUserName() {
-  if (kept_user_name_.empty()) kept_user_name_ = user_name_.GetUserName();
+  if (kept_user_name_.empty()) kept_user_name_ = user_name_.ReadUserName();
   return kept_user_name_;
 }
 

@@ -31,8 +31,9 @@ class ExcelCleanUp {
   ExcelCleanUp(const ExcelCleanUp&) = delete;
   ExcelCleanUp& operator=(const ExcelCleanUp&) = delete;
 
-  // True when an Excel main window (class "XLMain") with exactly this title
-  // exists; false for an empty caption without asking.
+  // True when an Excel main window (class "XLMain") with this whole title
+  // exists (the window system ignores letter case); false for an empty
+  // caption without asking.
   bool IsExcelWindowOpen(std::u16string_view caption);
   // Removes every "(id)" of `process_id` from ProcessIDs; -1 stands for
   // our own process.

@@ -14,8 +14,9 @@ class UserNameSource {
   virtual ~UserNameSource() = default;
 
   // The user name without domain, read into a buffer of the platform's
-  // full user-name length. Empty when it can't be read.
-  virtual std::u16string GetUserName() = 0;
+  // full user-name length. Empty when it can't be read. (Not GetUserName:
+  // windows.h would rename that to GetUserNameW in some files only.)
+  virtual std::u16string ReadUserName() = 0;
 };
 
 }  // namespace zarn

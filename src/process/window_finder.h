@@ -13,7 +13,8 @@ class WindowFinder {
   WindowFinder& operator=(const WindowFinder&) = delete;
   virtual ~WindowFinder() = default;
 
-  // True when a top-level window of exactly that class and title exists.
+  // True when a top-level window of that class and title exists. Both are
+  // compared whole but, as FindWindow does, ignoring letter case.
   virtual bool Exists(std::u16string_view class_name,
                       std::u16string_view title) = 0;
 };

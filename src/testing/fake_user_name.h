@@ -14,7 +14,7 @@ class FakeUserNameSource final : public UserNameSource {
   explicit FakeUserNameSource(std::u16string name = u"anna")
       : name_(std::move(name)) {}
 
-  std::u16string GetUserName() override {
+  std::u16string ReadUserName() override {
     ++call_count_;
     return name_;
   }

@@ -1,4 +1,5 @@
-// Top-level windows as a list of class and title; records every question.
+// Top-level windows as a list of class and title, found as FindWindow finds
+// them (ignoring letter case); records every question.
 #ifndef ZARN_TESTING_FAKE_WINDOW_FINDER_H_
 #define ZARN_TESTING_FAKE_WINDOW_FINDER_H_
 

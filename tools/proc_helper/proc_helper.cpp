@@ -5,11 +5,10 @@
 // as Excel's main window is. It never outlives N seconds (default 120), so
 // that a test run that dies leaves nothing behind for long.
 #include <windows.h>
-// shellapi.h needs windows.h first.
-#include <shellapi.h>
 
 #include <cwchar>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -41,23 +40,46 @@ int HoldWindow(HINSTANCE instance, const std::wstring& title, DWORD ms) {
   return 0;
 }
 
+// The command line split at blanks outside double quotes, so that the
+// helper needs nothing beyond kernel32 and user32.
+std::vector<std::wstring> SplitCommandLine(const wchar_t* line) {
+  std::vector<std::wstring> words;
+  std::wstring word;
+  bool quoted = false;
+  bool in_word = false;
+  for (const wchar_t* p = line; *p; ++p) {
+    if (*p == L'"') {
+      quoted = !quoted;
+      in_word = true;
+    } else if (*p == L' ' && !quoted) {
+      if (in_word) words.push_back(word);
+      word.clear();
+      in_word = false;
+    } else {
+      word += *p;
+      in_word = true;
+    }
+  }
+  if (in_word) words.push_back(word);
+  return words;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  int argc = 0;
-  wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+  const std::vector<std::wstring> args = SplitCommandLine(::GetCommandLineW());
   std::wstring title;
   bool window = false;
   DWORD seconds = 120;
-  for (int i = 1; argv && i + 1 < argc; i += 2) {
-    if (std::wcscmp(argv[i], L"--window") == 0) {
+  for (size_t i = 1; i + 1 < args.size(); i += 2) {
+    if (args[i] == L"--window") {
       window = true;
-      title = argv[i + 1];
-    } else if (std::wcscmp(argv[i], L"--seconds") == 0) {
-      seconds = static_cast<DWORD>(std::wcstoul(argv[i + 1], nullptr, 10));
+      title = args[i + 1];
+    } else if (args[i] == L"--seconds") {
+      seconds =
+          static_cast<DWORD>(std::wcstoul(args[i + 1].c_str(), nullptr, 10));
     }
   }
-  if (argv) ::LocalFree(argv);
   if (window) return HoldWindow(instance, title, seconds * 1000);
   ::Sleep(seconds * 1000);
   return 0;

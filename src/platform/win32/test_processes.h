@@ -37,7 +37,10 @@ class HelperProcess {
     const std::wstring source = TestProgramFolder() + L"proc_helper.exe";
     ::CreateDirectoryW((TestProgramFolder() + L"proc_helpers").c_str(),
                        nullptr);
-    // A copy still in use by a helper of an earlier run is used as it is.
+    // A fresh copy keeps the letter case of `exe_name` (overwriting would
+    // keep the old file's); one still in use by a helper of an earlier run
+    // is used as it is.
+    ::DeleteFileW(path_.c_str());
     if (!::CopyFileW(source.c_str(), path_.c_str(), FALSE) &&
         ::GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES) {
       return;

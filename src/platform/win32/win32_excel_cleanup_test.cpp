@@ -1,0 +1,100 @@
+// The whole clean-up before a restart on the real machine: helpers stand in
+// for the checker's Excel and its companions; the settings live under a
+// test key of their own.
+#include <gtest/gtest.h>
+#include <windows.h>
+// oleauto.h needs windows.h first.
+#include <oleauto.h>
+
+#include "common/text.h"
+#include "platform/win32/test_processes.h"
+#include "platform/win32/wide.h"
+#include "platform/win32/win32_process_table.h"
+#include "platform/win32/win32_regional.h"
+#include "platform/win32/win32_settings_store.h"
+#include "platform/win32/win32_user_name.h"
+#include "platform/win32/win32_window_finder.h"
+#include "platform/win32/win32_wmi_process_service.h"
+#include "process/excel_cleanup.h"
+
+namespace zarn {
+namespace {
+
+using win32_test::HelperProcess;
+
+constexpr char16_t kKey[] = u"Software\\ZARNDaemonTests\\CleanUpExcel";
+constexpr wchar_t kCaption[] = L"ZARN Prüfung.xlsm - Excel";
+
+// The short date of 1 January 1900 as the platform writes it.
+std::u16string PlatformMarker() {
+  BSTR text = nullptr;
+  if (FAILED(::VarBstrFromDate(2.0, LOCALE_USER_DEFAULT, 0, &text))) return {};
+  std::u16string marker = win32::FromWide(text);
+  ::SysFreeString(text);
+  return marker;
+}
+
+class Win32ExcelCleanUpTest : public ::testing::Test {
+ protected:
+  void SetUp() override { DeleteKey(); }
+  void TearDown() override { DeleteKey(); }
+  static void DeleteKey() {
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, win32::ToWide(kKey).c_str());
+  }
+
+  std::unique_ptr<SettingsStore> settings_ = NewWin32SettingsStore(kKey);
+  std::unique_ptr<ProcessTable> processes_ = NewWin32ProcessTable();
+  std::unique_ptr<WindowFinder> windows_ = NewWin32WindowFinder();
+  std::unique_ptr<UserNameSource> user_name_ = NewWin32UserNameSource();
+  std::unique_ptr<WmiProcessService> wmi_ = NewWin32WmiProcessService();
+  std::unique_ptr<Regional> regional_ = NewWin32Regional();
+  ExcelCleanUp cleanup_{*settings_,  *processes_, *windows_,
+                        *user_name_, *wmi_,       *regional_};
+};
+
+TEST_F(Win32ExcelCleanUpTest, EndsExcelAndCompanionsButNotUsAndResetsStatus) {
+  HelperProcess excel(L"EXCEL.EXE",
+                      std::wstring(L"--window \"") + kCaption + L"\"");
+  HelperProcess werfault(L"werfault.exe");
+  HelperProcess dwwin(L"dwwin.exe");
+  HelperProcess dw20(L"dw20.exe");
+  HelperProcess converter(L"Excelcnv.exe");
+  uint32_t stale = 0;
+  {
+    HelperProcess gone(L"gone.exe");
+    ASSERT_TRUE(gone.running());
+    stale = gone.id();
+  }
+  ASSERT_TRUE(win32_test::WaitUntilGone(stale));
+  for (const HelperProcess* p :
+       {&excel, &werfault, &dwwin, &dw20, &converter}) {
+    ASSERT_TRUE(p->running());
+  }
+  ASSERT_TRUE(win32_test::WaitForWindow(L"XLMain", kCaption));
+
+  const std::u16string own = ToDecimal(::GetCurrentProcessId());
+  ASSERT_TRUE(settings_->WriteSetting(
+      settings::kProcessIds, u"(" + ToDecimal(excel.id()) + u")(" + own +
+                                 u")(" + ToDecimal(stale) + u")"));
+  ASSERT_TRUE(settings_->WriteSetting(settings::kLiveStatus, u"Running"));
+  ASSERT_TRUE(settings_->WriteSetting(settings::kLiveStatusTime,
+                                      u"6.12.2026 03:41:47"));
+  const std::u16string caption = win32::FromWide(kCaption);
+  ASSERT_TRUE(cleanup_.IsExcelWindowOpen(caption));
+
+  cleanup_.CleanUpExcel();
+
+  for (const HelperProcess* p :
+       {&excel, &werfault, &dwwin, &dw20, &converter}) {
+    EXPECT_TRUE(p->WaitForExit(10000));
+  }
+  EXPECT_FALSE(cleanup_.IsExcelWindowOpen(caption));
+  EXPECT_EQ(settings_->ReadSetting(settings::kProcessIds, u"missing"), u"");
+  EXPECT_EQ(settings_->ReadSetting(settings::kLiveStatus, u"missing"), u"");
+  const std::u16string marker = PlatformMarker();
+  ASSERT_FALSE(marker.empty());
+  EXPECT_EQ(settings_->ReadSetting(settings::kLiveStatusTime, u""), marker);
+}
+
+}  // namespace
+}  // namespace zarn
