@@ -38,8 +38,10 @@ class ExcelCleanUp {
   // our own process.
   void RemoveProcessID(int64_t process_id);
   // Takes the first entry off ProcessIDs: its id, or -1 when the list is
-  // empty or doesn't start with an entry. -2 when the entry was removed but
-  // names no 32-bit process id (the caller skips it).
+  // empty or doesn't start with an entry (the list is then left alone).
+  // The entry's own text leaves the list, every copy of it, and so does
+  // every "(id)" of the same id. -2 when the entry was removed but names no
+  // process id (not a 32-bit decimal number, or negative): skip it.
   int64_t TakeFirstProcessID();
   // Ends every listed process except our own and leaves the list empty.
   void KillRegisteredProcesses();
@@ -61,6 +63,10 @@ class ExcelCleanUp {
   UserNameSource& user_name_;
   WmiProcessService& wmi_;
   Regional& regional_;
+  // TakeFirstProcessID; `written` tells whether the shorter list reached
+  // the store, without which the list would never empty.
+  int64_t TakeFirstProcessID(bool& written);
+
   std::u16string kept_user_name_;
 };
 

@@ -1,0 +1,114 @@
+// For the tests of process control only: stand-in processes made from
+// proc_helper.exe under chosen names, ended again when their owner goes,
+// whether the test passed or not.
+#ifndef ZARN_PLATFORM_WIN32_TEST_PROCESSES_H_
+#define ZARN_PLATFORM_WIN32_TEST_PROCESSES_H_
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "platform/win32/unique_resource.h"
+
+namespace zarn::win32_test {
+
+// The folder of the running test program, with a trailing backslash;
+// proc_helper.exe is built there.
+inline std::wstring TestProgramFolder() {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path, length);
+  return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+
+// A running copy of proc_helper.exe. Moving hands the process over; the
+// last owner ends it.
+class HelperProcess {
+ public:
+  // Copies proc_helper.exe to a folder of its own as `exe_name` and starts
+  // it with `arguments`. With --window, waits until the window exists.
+  // running() is false when it couldn't be started.
+  HelperProcess(std::wstring_view exe_name, std::wstring_view arguments = L"")
+      : path_(TestProgramFolder() + L"proc_helpers\\" +
+              std::wstring(exe_name)) {
+    const std::wstring source = TestProgramFolder() + L"proc_helper.exe";
+    ::CreateDirectoryW((TestProgramFolder() + L"proc_helpers").c_str(),
+                       nullptr);
+    // A copy still in use by a helper of an earlier run is used as it is.
+    if (!::CopyFileW(source.c_str(), path_.c_str(), FALSE) &&
+        ::GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      return;
+    }
+    std::wstring command = L"\"" + path_ + L"\" " + std::wstring(arguments);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!::CreateProcessW(path_.c_str(), command.data(), nullptr, nullptr,
+                          FALSE, 0, nullptr, nullptr, &startup, &info)) {
+      return;
+    }
+    ::CloseHandle(info.hThread);
+    process_.reset(info.hProcess);
+    id_ = info.dwProcessId;
+  }
+  HelperProcess(HelperProcess&&) = default;
+  HelperProcess& operator=(HelperProcess&&) = default;
+  ~HelperProcess() { End(); }
+
+  uint32_t id() const { return id_; }
+  bool running() const {
+    return process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
+  }
+  // Waits up to `ms` for the process to end; its exit code, or nothing.
+  bool WaitForExit(DWORD ms, DWORD* exit_code = nullptr) const {
+    if (!process_ ||
+        ::WaitForSingleObject(process_.get(), ms) != WAIT_OBJECT_0) {
+      return false;
+    }
+    if (exit_code) ::GetExitCodeProcess(process_.get(), exit_code);
+    return true;
+  }
+  void End() {
+    if (!process_) return;
+    ::TerminateProcess(process_.get(), 1);
+    ::WaitForSingleObject(process_.get(), 10000);
+    process_.reset();
+  }
+
+ private:
+  std::wstring path_;
+  win32::UniqueHandle process_;
+  uint32_t id_ = 0;
+};
+
+// Waits until no process object of `id` is left. Wine keeps an ended
+// process openable for some 0.5 s, and TerminateProcess on it succeeds.
+inline bool WaitUntilGone(uint32_t id, DWORD ms = 15000) {
+  const ULONGLONG deadline = ::GetTickCount64() + ms;
+  do {
+    HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, id);
+    if (!process) return true;
+    ::CloseHandle(process);
+    ::Sleep(50);
+  } while (::GetTickCount64() < deadline);
+  return false;
+}
+
+// Polls for a top-level window, since WaitForInputIdle can't be trusted
+// under Wine: a window appears about 0.2 s after its process starts.
+inline bool WaitForWindow(const wchar_t* class_name, const wchar_t* title,
+                          DWORD ms = 15000) {
+  const ULONGLONG deadline = ::GetTickCount64() + ms;
+  do {
+    if (::FindWindowW(class_name, title)) return true;
+    ::Sleep(20);
+  } while (::GetTickCount64() < deadline);
+  return false;
+}
+
+}  // namespace zarn::win32_test
+
+#endif  // ZARN_PLATFORM_WIN32_TEST_PROCESSES_H_

@@ -1,0 +1,158 @@
+#include "process/excel_cleanup.h"
+
+#include <array>
+#include <limits>
+#include <optional>
+
+#include "common/date_time.h"
+#include "common/text.h"
+#include "process/process_control.h"
+
+namespace zarn {
+namespace {
+
+// Excel's error reporters and its file converter, in the order they are
+// ended: Windows Error Reporting, the older reporters of Windows and Office,
+// the converter.
+constexpr std::array<std::u16string_view, 4> kCompanions = {
+    u"werfault.exe", u"dwwin.exe", u"dw20.exe", u"Excelcnv.exe"};
+
+constexpr std::u16string_view kExcelWindowClass = u"XLMain";
+
+// The text between an entry's parentheses as a 32-bit number, the way the
+// checker's VB converts it: blanks around it and a sign are allowed, leading
+// zeros too. nullopt for anything else and for numbers out of range.
+std::optional<int64_t> ParseEntry(std::u16string_view text) {
+  const std::u16string trimmed = TrimSpaces(text);
+  std::u16string_view digits = trimmed;
+  bool negative = false;
+  if (!digits.empty() && (digits[0] == u'+' || digits[0] == u'-')) {
+    negative = digits[0] == u'-';
+    digits.remove_prefix(1);
+  }
+  if (digits.empty()) return std::nullopt;
+  int64_t value = 0;
+  for (char16_t c : digits) {
+    if (c < u'0' || c > u'9') return std::nullopt;
+    value = value * 10 + (c - u'0');
+    // Past 2^31 it can no longer fit; stop before int64 could overflow.
+    if (value > int64_t{std::numeric_limits<int32_t>::max()} + 1) {
+      return std::nullopt;
+    }
+  }
+  if (negative) value = -value;
+  if (value < std::numeric_limits<int32_t>::min() ||
+      value > std::numeric_limits<int32_t>::max()) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::u16string EntryOf(int64_t process_id) {
+  // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on
+  // u"(" + std::u16string&&.
+  std::u16string entry(u"(");
+  entry += ToDecimal(process_id);
+  entry += u')';
+  return entry;
+}
+
+}  // namespace
+
+bool ExcelCleanUp::IsExcelWindowOpen(std::u16string_view caption) {
+  // Without a caption there is no checker window to look for; asking with
+  // an empty title would find no Excel, asking with none would find any.
+  if (caption.empty()) return false;
+  return windows_.Exists(kExcelWindowClass, caption);
+}
+
+void ExcelCleanUp::RemoveProcessID(int64_t process_id) {
+  if (process_id == -1) process_id = processes_.CurrentProcessId();
+  const std::u16string list = settings_.ReadSetting(settings::kProcessIds, u"");
+  settings_.WriteSetting(settings::kProcessIds,
+                         RemoveAll(list, EntryOf(process_id)));
+}
+
+int64_t ExcelCleanUp::TakeFirstProcessID() {
+  bool written = false;
+  return TakeFirstProcessID(written);
+}
+
+int64_t ExcelCleanUp::TakeFirstProcessID(bool& written) {
+  written = false;
+  const std::u16string list = settings_.ReadSetting(settings::kProcessIds, u"");
+  if (list.empty() || list[0] != u'(') return -1;
+  const size_t close = list.find(u')');
+  if (close == std::u16string::npos) return -1;
+
+  // The entry's own text goes, whatever form its number has: (0812) would
+  // otherwise stay at the front for ever.
+  const std::u16string_view taken =
+      std::u16string_view(list).substr(0, close + 1);
+  std::u16string rest = RemoveAll(list, taken);
+  const std::optional<int64_t> id = ParseEntry(taken.substr(1, close - 1));
+  const bool usable = id && *id >= 0;
+  if (usable) rest = RemoveAll(rest, EntryOf(*id));
+  written = settings_.WriteSetting(settings::kProcessIds, rest);
+  return usable ? *id : -2;
+}
+
+void ExcelCleanUp::KillRegisteredProcesses() {
+  const uint32_t own = processes_.CurrentProcessId();
+  for (;;) {
+    bool written = false;
+    const int64_t id = TakeFirstProcessID(written);
+    if (id == -1) break;
+    if (id >= 0 && static_cast<uint32_t>(id) != own) {
+      KillProcess(processes_, static_cast<uint32_t>(id), 0);
+    }
+    // A store that refuses the shorter list would hand out the same entry
+    // again and again.
+    if (!written) break;
+  }
+}
+
+void ExcelCleanUp::ResetLiveStatus() {
+  settings_.WriteSetting(settings::kLiveStatusTime,
+                         regional_.FormatDateTime(kNeverReported));
+  settings_.WriteSetting(settings::kLiveStatus, u"");
+}
+
+std::u16string ExcelCleanUp::GetCurrentUserName() {
+  if (kept_user_name_.empty()) kept_user_name_ = user_name_.GetUserName();
+  return kept_user_name_;
+}
+
+void ExcelCleanUp::KillProcessesByNameAndOwner(std::u16string_view exe_name,
+                                               std::u16string_view user_name) {
+  // The name goes into the query as it is; our companion names hold no
+  // apostrophe.
+  const std::u16string query =
+      u"Select Name from Win32_Process Where Name = '" +
+      std::u16string(exe_name) + u"'";
+  const std::unique_ptr<WmiSession> session = wmi_.Connect();
+  if (!session) return;
+  const auto found = session->ExecQuery(query);
+  if (!found) return;
+  for (const WmiProcess& process : *found) {
+    if (!user_name.empty()) {
+      const auto owner = session->GetOwner(process.path);
+      if (!owner || *owner != user_name) continue;
+    }
+    // Where WMI can't end it (Wine has no Win32_Process.Terminate), the
+    // process is ended by its id like the registered ones.
+    if (!session->Terminate(process.path) && process.process_id) {
+      KillProcess(processes_, *process.process_id, 0);
+    }
+  }
+}
+
+void ExcelCleanUp::CleanUpExcel() {
+  for (std::u16string_view companion : kCompanions) {
+    KillProcessesByNameAndOwner(companion, GetCurrentUserName());
+  }
+  KillRegisteredProcesses();
+  ResetLiveStatus();
+}
+
+}  // namespace zarn
