@@ -1,0 +1,20 @@
+#include "testing/fake_platform.h"
+
+namespace zarn {
+
+FakePlatform::FakePlatform(DateTime start) : clock(start) {
+  message_box.set_journal(&journal);
+  status_view.set_journal(&journal);
+  shell.set_journal(&journal);
+  file_appender.set_journal(&journal);
+}
+
+Platform FakePlatform::platform() {
+  return Platform{settings,       clock,     regional,      message_box,
+                  status_view,    shell,     file_appender, file_system,
+                  network_drives, http,      code_pages,    processes,
+                  windows,        user_name, wmi,           exe_path,
+                  command_line};
+}
+
+}  // namespace zarn

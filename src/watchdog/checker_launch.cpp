@@ -1,0 +1,49 @@
+#include "watchdog/checker_launch.h"
+
+#include "common/text.h"
+
+namespace zarn {
+
+std::u16string BuildExcelCommandLine(std::u16string_view program,
+                                     std::u16string_view workbook_path) {
+  std::u16string command = u"\"";
+  command += program;
+  command += u"\" /r \"";
+  command += workbook_path;
+  command += u"\"";
+  return command;
+}
+
+std::u16string CheckerLaunch::FindAssociatedProgram(std::u16string_view path) {
+  return TrimSpaces(shell_.FindExecutable(path));
+}
+
+void CheckerLaunch::StartCheckerWorkbook(std::u16string_view workbook_path) {
+  if (workbook_path.find(u'"') != std::u16string_view::npos) {
+    LogFailure(workbook_path, kErrorInvalidName);
+    return;
+  }
+  const std::u16string program = FindAssociatedProgram(workbook_path);
+  constexpr size_t kTail = 9;
+  const std::u16string_view tail = std::u16string_view(program).substr(
+      program.size() > kTail ? program.size() - kTail : 0);
+  if (program.empty() || ToUpper(tail) != u"EXCEL.EXE") return;
+
+  const std::u16string shown =
+      settings_.ReadSetting(settings::kPellamShowStatusform, u"True");
+  const ShowWindow show =
+      shown == u"True" ? ShowWindow::kNormal : ShowWindow::kHidden;
+  const uint32_t error =
+      shell_.StartProcess(BuildExcelCommandLine(program, workbook_path), show);
+  if (error != 0) LogFailure(workbook_path, error);
+}
+
+void CheckerLaunch::LogFailure(std::u16string_view workbook_path,
+                               uint32_t error) {
+  std::u16string message = u"ZARND: Start ZARN fehlgeschlagen '";
+  message += workbook_path;
+  message += u"'";
+  log_.WriteDaemonLog(clock_.Now(), message, static_cast<double>(error), 0);
+}
+
+}  // namespace zarn

@@ -1,0 +1,54 @@
+#include "watchdog/daemon_log.h"
+
+#include "common/text.h"
+
+namespace zarn {
+
+std::u16string GetParentFolder(std::u16string_view path) {
+  const size_t last = path.rfind(u'\\');
+  if (last == std::u16string_view::npos) return std::u16string(path);
+  return std::u16string(path.substr(0, last));
+}
+
+std::u16string FormatDaemonLogLine(Regional& regional, DateTime when,
+                                   std::u16string_view message, double number,
+                                   int32_t id) {
+  std::u16string line = regional.FormatDateTime(when);
+  line += u",";
+  line += regional.FormatNumber(number);
+  line += u", Typ: 7, ID: ";
+  line += ToDecimal(id);
+  line += u", \"Err: ";
+  line += message;
+  line += u"\"";
+  return line;
+}
+
+void DaemonLog::WriteDaemonLog(DateTime when, std::u16string_view message,
+                               double number, int32_t id) {
+  if (path_.empty()) return;
+  AppendLineToFile(FormatDaemonLogLine(regional_, when, message, number, id),
+                   path_);
+}
+
+bool DaemonLog::AppendLineToFile(std::u16string_view line,
+                                 std::u16string_view path) {
+  if (!helpers_.FolderExists(GetParentFolder(path))) return false;
+  std::u16string text(line);
+  text += u"\r\n";
+  const std::string bytes = code_pages_.EncodeAnsi(text);
+  for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+    switch (appender_.Append(path, bytes)) {
+      case AppendResult::kWritten:
+        return true;
+      case AppendResult::kWriteFailed:
+        return false;
+      case AppendResult::kOpenFailed:
+        clock_.Sleep(kRetryPauseMs);
+        break;
+    }
+  }
+  return false;
+}
+
+}  // namespace zarn

@@ -1,0 +1,130 @@
+#include "watchdog/daemon_log.h"
+
+#include <gtest/gtest.h>
+
+#include "common/text.h"
+#include "testing/fake_clock.h"
+#include "testing/fake_code_page_converter.h"
+#include "testing/fake_file_appender.h"
+#include "testing/fake_file_system.h"
+#include "testing/fake_http_probe.h"
+#include "testing/fake_network_drives.h"
+#include "testing/fake_regional.h"
+
+namespace zarn {
+namespace {
+
+class DaemonLogTest : public ::testing::Test {
+ protected:
+  DaemonLogTest() { fs_.AddFolder(u"C:\\Logs"); }
+
+  std::string Line(const char* text) { return std::string(text) + "\r\n"; }
+
+  FakeClock clock_;
+  FakeRegional regional_;
+  FakeFileAppender files_;
+  FakeFileSystem fs_;
+  FakeCodePageConverter code_pages_;
+  FakeHttpProbe http_;
+  FakeNetworkDrives drives_;
+  Unc unc_{drives_};
+  Helpers helpers_{fs_, http_, unc_};
+  DaemonLog log_{helpers_, files_, clock_, regional_, code_pages_};
+  const DateTime when_ = DateTime::FromCivil(2026, 12, 6, 3, 41, 47);
+};
+
+TEST(GetParentFolderTest, CutsAtTheLastBackslash) {
+  struct Case {
+    const char16_t* path;
+    const char16_t* parent;
+  };
+  const Case cases[] = {
+      {u"C:\\Logs\\daemon.log", u"C:\\Logs"},
+      {u"C:\\daemon.log", u"C:"},
+      {u"\\\\server\\share\\d.log", u"\\\\server\\share"},
+      {u"C:\\Logs\\", u"C:\\Logs"},
+      {u"daemon.log", u"daemon.log"},
+      {u"", u""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(c.path));
+    EXPECT_EQ(GetParentFolder(c.path), c.parent);
+  }
+}
+
+TEST_F(DaemonLogTest, LineHasTheFixedLayout) {
+  EXPECT_EQ(FormatDaemonLogLine(
+                regional_, when_,
+                u"ZARND: Start ZARN 'C:\\Tools\\Daemon\\Check.xls'", 0, 0),
+            u"06.12.2026 03:41:47,0, Typ: 7, ID: 0, \"Err: ZARND: Start ZARN "
+            u"'C:\\Tools\\Daemon\\Check.xls'\"");
+}
+
+TEST_F(DaemonLogTest, LineCarriesNumberIdAndMidnightAsGiven) {
+  EXPECT_EQ(FormatDaemonLogLine(regional_, DateTime::FromCivil(2026, 12, 6),
+                                u"say \"hi\"", 1.5, -7),
+            u"06.12.2026,1,5, Typ: 7, ID: -7, \"Err: say \"hi\"\"");
+}
+
+TEST_F(DaemonLogTest, EmptyPathTouchesNoFile) {
+  log_.WriteDaemonLog(when_, u"x", 0, 0);
+  EXPECT_EQ(files_.attempts(), 0);
+}
+
+TEST_F(DaemonLogTest, CreatesTheFileWithOneAnsiLine) {
+  log_.set_path(u"C:\\Logs\\daemon.log");
+  log_.WriteDaemonLog(when_, u"Überwachung", 0, 0);
+  EXPECT_EQ(files_.File(u"C:\\Logs\\daemon.log"),
+            Line("06.12.2026 03:41:47,0, Typ: 7, ID: 0, \"Err: \xDC"
+                 "berwachung\""));
+}
+
+TEST_F(DaemonLogTest, TwoEventsGiveTwoLinesOlderFirst) {
+  log_.set_path(u"C:\\Logs\\daemon.log");
+  log_.WriteDaemonLog(when_, u"one", 0, 0);
+  log_.WriteDaemonLog(when_ + 1, u"two", 0, 0);
+  EXPECT_EQ(files_.File(u"C:\\Logs\\daemon.log"),
+            Line("06.12.2026 03:41:47,0, Typ: 7, ID: 0, \"Err: one\"") +
+                Line("06.12.2026 03:41:48,0, Typ: 7, ID: 0, \"Err: two\""));
+}
+
+TEST_F(DaemonLogTest, MissingFolderIsNeitherCreatedNorWritten) {
+  EXPECT_FALSE(log_.AppendLineToFile(u"x", u"C:\\Gone\\daemon.log"));
+  EXPECT_EQ(files_.attempts(), 0);
+  EXPECT_TRUE(fs_.create_calls().empty());
+  EXPECT_FALSE(fs_.HasFolder(u"C:\\Gone"));
+}
+
+TEST_F(DaemonLogTest, PathWithoutBackslashIsTestedItself) {
+  EXPECT_FALSE(log_.AppendLineToFile(u"x", u"daemon.log"));
+  EXPECT_EQ(files_.attempts(), 0);
+  fs_.AddFile(u"daemon.log", std::string_view(""));
+  EXPECT_TRUE(log_.AppendLineToFile(u"x", u"daemon.log"));
+  EXPECT_EQ(files_.File(u"daemon.log"), "x\r\n");
+}
+
+TEST_F(DaemonLogTest, RetriesAFailedOpenEvery100Ms) {
+  files_.FailOpens(9);
+  EXPECT_TRUE(log_.AppendLineToFile(u"late", u"C:\\Logs\\daemon.log"));
+  EXPECT_EQ(files_.attempts(), 10);
+  EXPECT_EQ(clock_.sleeps(), std::vector<uint32_t>(9, 100));
+  EXPECT_EQ(files_.File(u"C:\\Logs\\daemon.log"), "late\r\n");
+}
+
+TEST_F(DaemonLogTest, GivesUpAfterTenAttemptsAndAboutOneSecond) {
+  files_.FailOpens(-1);
+  EXPECT_FALSE(log_.AppendLineToFile(u"lost", u"C:\\Logs\\daemon.log"));
+  EXPECT_EQ(files_.attempts(), 10);
+  EXPECT_EQ(clock_.elapsed_ms(), 1000);
+  EXPECT_EQ(files_.File(u"C:\\Logs\\daemon.log"), std::nullopt);
+}
+
+TEST_F(DaemonLogTest, FailedWriteIsNotRetried) {
+  files_.set_fail_writes(true);
+  EXPECT_FALSE(log_.AppendLineToFile(u"x", u"C:\\Logs\\daemon.log"));
+  EXPECT_EQ(files_.attempts(), 1);
+  EXPECT_TRUE(clock_.sleeps().empty());
+}
+
+}  // namespace
+}  // namespace zarn

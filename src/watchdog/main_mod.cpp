@@ -1,0 +1,44 @@
+#include "watchdog/main_mod.h"
+
+#include "common/text.h"
+#include "config/cfg_reader.h"
+#include "paths/helpers.h"
+#include "paths/unc.h"
+#include "process/excel_cleanup.h"
+#include "watchdog/checker_launch.h"
+#include "watchdog/daemon_log.h"
+#include "watchdog/daemon_values.h"
+#include "watchdog/start_up.h"
+#include "watchdog/supervision.h"
+#include "watchdog/version.h"
+
+namespace zarn {
+
+std::u16string BuildTitle() {
+  return u"ZARN Daemon (Build: " + ToDecimal(ZARN_VERSION_MAJOR) + u"-" +
+         ToDecimal(ZARN_VERSION_MINOR) + u"-" + ToDecimal(ZARN_VERSION_PATCH) +
+         u")";
+}
+
+int Main(Platform& platform) {
+  DaemonValues values;
+  Unc unc(platform.network_drives);
+  Helpers helpers(platform.file_system, platform.http, unc);
+  // One reader serves the whole start-up and lives to the end.
+  CfgReader reader(helpers, platform.file_system, platform.code_pages);
+
+  StartUp start_up(platform, helpers, reader, values);
+  if (start_up.Run() != StartUpResult::kSupervise) return 0;
+
+  DaemonLog log(helpers, platform.file_appender, platform.clock,
+                platform.regional, platform.code_pages);
+  log.set_path(values.daemon_log_path);
+  ExcelCleanUp cleanup(platform.settings, platform.processes, platform.windows,
+                       platform.user_name, platform.wmi, platform.regional);
+  CheckerLaunch launch(platform.settings, platform.shell, log, platform.clock);
+  Supervision supervision(platform, values, cleanup, log, launch);
+  supervision.Run();
+  return 0;
+}
+
+}  // namespace zarn

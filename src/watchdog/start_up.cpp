@@ -1,0 +1,140 @@
+#include "watchdog/start_up.h"
+
+#include "process/process_control.h"
+#include "watchdog/daemon_log.h"
+#include "watchdog/main_mod.h"
+
+namespace zarn {
+namespace {
+
+// Every candidate is probed in this order first: when none exists, no
+// configuration is read at all.
+constexpr std::u16string_view kFirstPassCandidates[] = {
+    u"..\\..\\..\\velmora-suite\\cfg\\Velmora-Suite.cfg",
+    u"..\\..\\velmora-suite\\cfg\\Velmora-Suite.cfg",
+    u"Velmora-Suite.cfg",
+    u"..\\..\\Velmora-Suite-Plugins\\cfg\\Velmora-Suite.cfg",
+    u"..\\cfg\\Velmora-Suite.cfg",
+    u"ZARN.cfg",
+};
+
+// The first of these that exists is read: a ZARN.cfg beside the daemon wins.
+constexpr std::u16string_view kChoiceCandidates[] = {
+    u"ZARN.cfg",
+    u"..\\cfg\\Velmora-Suite.cfg",
+    u"..\\..\\Velmora-Suite-Plugins\\cfg\\Velmora-Suite.cfg",
+    u"velmora-suite.cfg",
+    u"..\\..\\velmora-suite\\cfg\\Velmora-Suite.cfg",
+    u"..\\..\\..\\velmora-suite\\cfg\\Velmora-Suite.cfg",
+};
+
+constexpr std::u16string_view kCancelTimeFallback = u"00:05:00";
+constexpr std::u16string_view kLoadTimeFallback = u"00:03:30";
+constexpr std::u16string_view kSpecialCellsTimeFallback = u"00:30:00";
+
+}  // namespace
+
+StartUpResult StartUp::Run() {
+  SettingsStore& settings = platform_.settings;
+  StatusView& view = platform_.status_view;
+
+  values_.program_folder = GetParentFolder(platform_.exe_path) + u"\\";
+  helpers_.set_program_folder(values_.program_folder);
+  values_.daemon_log_path = settings.ReadSetting(settings::kDaemonLog, u"");
+  ReadConfiguration();
+
+  values_.flags = ButtonFlags{};
+  values_.debug_start = false;
+  // The running daemon counts itself.
+  if (CountProcesses(platform_.processes, kDaemonExeName) > 1) {
+    return StartUpResult::kSecondInstance;
+  }
+  const std::u16string& command_line = platform_.command_line;
+  if (!command_line.empty() && command_line.back() == u'1') {
+    values_.debug_start = true;
+  }
+
+  view.SetCaption(StatusLabel::kCancelTime,
+                  CurrentLimit(settings, values_).text());
+  view.SetCaption(StatusLabel::kStatus, u"Initialisiere...");
+  view.SetCaption(StatusLabel::kStatus2, u"");
+  view.Show();
+  values_.supervision_start = platform_.clock.Now();
+  view.SetCaption(StatusLabel::kStatus, u"Überwache...");
+
+  values_.daemon_command = settings.ReadSetting(settings::kDaemonCommand, u"");
+  if (values_.daemon_command.empty()) {
+    view.Unload();
+    return StartUpResult::kNoDaemonCommand;
+  }
+  settings.WriteSetting(settings::kDaemonCommand, u"");
+  view.ProcessPendingEvents(values_.flags);
+  return StartUpResult::kSupervise;
+}
+
+void StartUp::ReadConfiguration() {
+  const std::u16string& folder = values_.program_folder;
+  bool any_found = false;
+  for (std::u16string_view candidate : kFirstPassCandidates) {
+    if (helpers_.CheckFileExists(folder + std::u16string(candidate))) {
+      any_found = true;
+    }
+  }
+  if (!any_found) return;
+
+  for (std::u16string_view candidate : kChoiceCandidates) {
+    const std::u16string path = folder + std::u16string(candidate);
+    if (helpers_.CheckFileExists(path)) {
+      reader_.GetCfg(path);
+      values_.config_file_path = path;
+      helpers_.set_config_file_path(path);
+      break;
+    }
+  }
+
+  if (reader_.GetSection(u"ZARN")) {
+    values_.cancel_time = ReadLimit(u"CANCELTIME", kCancelTimeFallback);
+    values_.load_time = ReadLimit(u"LOADTIME", kLoadTimeFallback);
+    values_.special_cells_time =
+        ReadLimit(u"SPECIALCELLSTIME", kSpecialCellsTimeFallback);
+  }
+  if (reader_.GetSection(u"Velmora-Suite Scheduler")) {
+    values_.scheduler_temp_folder =
+        ResolveTempFolder(values_.scheduler_temp_folder);
+  }
+  if (reader_.GetSection(u"GLOBALS")) {
+    values_.global_temp_folder =
+        ResolveTempFolder(values_.scheduler_temp_folder);
+  }
+}
+
+TimeLimit StartUp::ReadLimit(std::u16string_view key,
+                             std::u16string_view fallback) {
+  const std::u16string value = reader_.GetValue(key);
+  if (value.empty()) return TimeLimit::FromText(fallback);
+  // A value that is no time of day (25:00:00) is malformed too, so the loop
+  // never meets a limit it can't count with.
+  if (auto limit = TimeLimit::Parse(value)) return *limit;
+  std::u16string message = u"Die ";
+  message += key;
+  message +=
+      u" in der Sektion [ZARN] der Konfiguration entspricht nicht dem Format "
+      u"hh:mm:ss. Der Wert wird auf ";
+  message += fallback;
+  message += u" gesetzt.";
+  platform_.message_box.Show(message, BuildTitle(),
+                             MessageKind::kCriticalSystemModal);
+  return TimeLimit::FromText(fallback);
+}
+
+std::u16string StartUp::ResolveTempFolder(std::u16string_view default_folder) {
+  const std::u16string value = reader_.GetValue(u"TEMPPFAD");
+  std::u16string folder = helpers_.EnsureFolder(default_folder, value);
+  if (folder.empty() || !helpers_.FolderExists(folder)) {
+    folder = values_.program_folder;
+  }
+  if (!value.empty()) folder = helpers_.EnsureFolder(u"", value);
+  return folder;
+}
+
+}  // namespace zarn
