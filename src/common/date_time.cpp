@@ -9,8 +9,10 @@ namespace {
 
 // Days between 1899-12-30 and 1970-01-01.
 constexpr int64_t kOleEpochToUnixDays = 25569;
-// OLE dates are valid from 1 January 100 to 31 December 9999.
-constexpr double kMinOleDate = -657434.0;
+// OLE dates are valid from 1 January 100 to 31 December 9999, each day
+// whole: before the epoch the time of day counts away from zero, so the
+// last second of 1 January 100 lies below -657434.
+constexpr double kMinOleDate = -657434.999988426;
 constexpr double kMaxOleDate = 2958465.999988426;
 
 // Howard Hinnant's days_from_civil: days since 1970-01-01.

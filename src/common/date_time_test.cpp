@@ -41,6 +41,21 @@ TEST(DateTimeTest, RejectsOleDatesOutsideTheirRange) {
   EXPECT_FALSE(DateTime::FromOleDate(-657435.0).has_value());
 }
 
+TEST(DateTimeTest, TheFirstDayOfTheOleRangeIsWhole) {
+  for (const DateTime when :
+       {DateTime::FromCivil(100, 1, 1), DateTime::FromCivil(100, 1, 1, 9),
+        DateTime::FromCivil(100, 1, 1, 23, 59, 59)}) {
+    SCOPED_TRACE(when.seconds());
+    const std::optional<DateTime> back =
+        DateTime::FromOleDate(when.ToOleDate());
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(*back, when);
+  }
+  EXPECT_FALSE(DateTime::FromOleDate(
+                   DateTime::FromCivil(99, 12, 31, 23, 59, 59).ToOleDate())
+                   .has_value());
+}
+
 TEST(DateTimeTest, LimitArithmeticIsExact) {
   // A report exactly one limit old is not overdue: last + limit < now must
   // be false at 10:05:00 and true a second later.

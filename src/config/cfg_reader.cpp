@@ -13,9 +13,9 @@ constexpr std::u16string_view kCrLf = u"\r\n";
 
 // Splits text as Line Input reads a file: each CR LF, lone CR or lone LF ends
 // a line; a line end at the very end of the text opens no further line.
-std::vector<std::u16string> SplitLines(std::u16string text) {
+std::vector<std::u16string> SplitLines(std::u16string_view text) {
   std::vector<std::u16string> lines;
-  while (!text.empty()) lines.push_back(TakeLine(text));
+  while (!text.empty()) lines.emplace_back(TakeLine(text));
   return lines;
 }
 
@@ -27,7 +27,10 @@ void CfgReader::GetCFGString(std::u16string_view text_in) {
     section_lines_.emplace();
   }
   if (!section_lines_) section_lines_.emplace();
-  std::u16string text(text_in);
+  // A view that moves on, line by line: cutting each line off the front of
+  // a string would copy the rest every time, and a large file would take
+  // time by the square of its size.
+  std::u16string_view text = text_in;
   while (!text.empty()) {
     std::u16string entry = NextLine(text);
     if (entry.empty()) break;
@@ -153,13 +156,14 @@ bool CfgReader::GetSectionValues(std::u16string_view name,
   return found;
 }
 
-std::u16string CfgReader::NextLine(std::u16string& text) {
+std::u16string CfgReader::NextLine(std::u16string_view& text) {
   while (true) {
-    const std::u16string piece = TakeLine(text);
-    std::u16string trimmed = TrimSpaces(piece);
+    std::u16string trimmed = TrimSpaces(TakeLine(text));
     if (!trimmed.empty()) return trimmed;
-    if (TrimSpaces(text).empty()) {
-      text.clear();
+    // Only blanks left; stops at the first other character, so a run of
+    // blank lines is not scanned to the end once per line.
+    if (text.find_first_not_of(u' ') == std::u16string_view::npos) {
+      text = {};
       return {};
     }
   }

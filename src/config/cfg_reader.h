@@ -40,7 +40,8 @@ class CfgReader {
   bool has_lines() const { return lines_.has_value(); }
 
  private:
-  std::u16string NextLine(std::u16string& text);
+  // Takes the next non-blank line, trimmed, off the front of `text`.
+  std::u16string NextLine(std::u16string_view& text);
   bool GetCfgDecoded(std::u16string_view path);
 
   Helpers& helpers_;

@@ -258,5 +258,31 @@ TEST_F(CfgReaderTest, ReadsUtf16LeAndUtf8WithoutMark) {
   }
 }
 
+// A suite's configuration may be large; the reading goes through it once.
+// Cutting each line off the front of the remaining text made this case take
+// minutes (and ctest's limit) instead of a fraction of a second.
+TEST_F(CfgReaderTest, LargeConfigurationIsReadInOnePass) {
+  constexpr int kSections = 50000;
+  std::u16string text;
+  for (int s = 0; s < kSections; ++s) {
+    text += u"[S" + ToDecimal(s) + u"]\r\nA=" + ToDecimal(s) + u"\r\n\r\n";
+  }
+  text += u"[ZARN]\r\nCANCELTIME=00:10:00\r\n";
+  fs_.AddFile(u"C:\\big.cfg", Utf16ToUtf8(text));
+  for (bool from_file : {false, true}) {
+    SCOPED_TRACE(from_file ? "GetCfg" : "GetCFGString");
+    CfgReader reader(helpers_, fs_, code_pages_);
+    if (from_file) {
+      ASSERT_TRUE(reader.GetCfg(u"C:\\big.cfg"));
+    } else {
+      reader.GetCFGString(text);
+    }
+    EXPECT_TRUE(reader.GetSection(u"ZARN"));
+    EXPECT_EQ(reader.GetValue(u"CANCELTIME"), u"00:10:00");
+    EXPECT_TRUE(reader.GetSection(u"S49999"));
+    EXPECT_EQ(reader.GetValue(u"A"), u"49999");
+  }
+}
+
 }  // namespace
 }  // namespace zarn

@@ -61,18 +61,25 @@ void TraceMessage(int /*level*/, std::u16string_view /*text*/, int /*a*/,
 }
 
 std::u16string TakeLine(std::u16string& text) {
+  std::u16string_view rest(text);
+  std::u16string line(TakeLine(rest));
+  text.erase(0, text.size() - rest.size());
+  return line;
+}
+
+std::u16string_view TakeLine(std::u16string_view& text) {
   const size_t end = text.find_first_of(u"\r\n");
-  if (end == std::u16string::npos) {
-    std::u16string line = std::move(text);
-    text.clear();
+  if (end == std::u16string_view::npos) {
+    const std::u16string_view line = text;
+    text = {};
     return line;
   }
-  std::u16string line = text.substr(0, end);
+  const std::u16string_view line = text.substr(0, end);
   // CR LF, a lone CR and a lone LF each end one line: a file saved by a Unix
   // editor or with old Mac line ends keeps every setting.
   size_t next = end + 1;
   if (text[end] == u'\r' && next < text.size() && text[next] == u'\n') ++next;
-  text.erase(0, next);
+  text.remove_prefix(next);
   return line;
 }
 

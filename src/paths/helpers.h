@@ -25,6 +25,9 @@ void TraceMessage(int level, std::u16string_view text, int a = 0, int b = 0,
 // Cuts the first line off `text`: everything before the first line end,
 // which is CR LF, a lone CR or a lone LF. Without one, the whole text.
 std::u16string TakeLine(std::u16string& text);
+// The same on a view, without copying what is left: taking every line of a
+// text this way costs time in proportion to its length.
+std::u16string_view TakeLine(std::u16string_view& text);
 
 // Paths of this many characters or more no longer fit the plain Win32 calls
 // (MAX_PATH counts the terminating NUL) and are queried in their long form.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/text.h"
 #include "testing/fake_file_system.h"
 #include "testing/fake_http_probe.h"
 #include "testing/fake_network_drives.h"
@@ -184,6 +185,21 @@ TEST_F(HelpersTest, TakeLineTakesEachKindOfLineEnd) {
   text = u"x\n";
   EXPECT_EQ(TakeLine(text), u"x");
   EXPECT_EQ(text, u"");
+}
+
+TEST_F(HelpersTest, TakeLineOnAViewTakesTheSameLines) {
+  for (std::u16string_view input :
+       {u"a\r\nb\rc\nd\r\r\ne", u"x\n", u"\r\n\r\n", u"  \r", u"end"}) {
+    SCOPED_TRACE(Utf16ToUtf8(input));
+    std::u16string text(input);
+    std::u16string_view view = input;
+    while (!text.empty()) {
+      ASSERT_FALSE(view.empty());
+      EXPECT_EQ(TakeLine(view), TakeLine(text));
+      EXPECT_EQ(view, text);
+    }
+    EXPECT_TRUE(view.empty());
+  }
 }
 
 }  // namespace

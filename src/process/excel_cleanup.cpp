@@ -57,6 +57,25 @@ std::u16string EntryOf(int64_t process_id) {
   return entry;
 }
 
+// Removes every copy of `entry` that stands where an entry may begin: at the
+// front or right after a ")". A copy inside a malformed entry stays, since
+// cutting it out would join its neighbours into a new entry: "()" taken
+// out of "(81()2)" would leave (812), a process nobody registered.
+std::u16string RemoveEntries(std::u16string_view list,
+                             std::u16string_view entry) {
+  std::u16string out;
+  out.reserve(list.size());
+  size_t pos = 0;
+  for (size_t hit = list.find(entry); hit != std::u16string_view::npos;
+       hit = list.find(entry, hit + 1)) {
+    if (hit < pos || (hit > 0 && list[hit - 1] != u')')) continue;
+    out.append(list.substr(pos, hit - pos));
+    pos = hit + entry.size();
+  }
+  out.append(list.substr(pos));
+  return out;
+}
+
 }  // namespace
 
 bool ExcelCleanUp::IsExcelWindowOpen(std::u16string_view caption) {
@@ -70,7 +89,7 @@ void ExcelCleanUp::RemoveProcessID(int64_t process_id) {
   if (process_id == -1) process_id = processes_.CurrentProcessId();
   const std::u16string list = settings_.ReadSetting(settings::kProcessIds, u"");
   settings_.WriteSetting(settings::kProcessIds,
-                         RemoveAll(list, EntryOf(process_id)));
+                         RemoveEntries(list, EntryOf(process_id)));
 }
 
 int64_t ExcelCleanUp::TakeFirstProcessID() {
@@ -89,10 +108,10 @@ int64_t ExcelCleanUp::TakeFirstProcessID(bool& written) {
   // otherwise stay at the front for ever.
   const std::u16string_view taken =
       std::u16string_view(list).substr(0, close + 1);
-  std::u16string rest = RemoveAll(list, taken);
+  std::u16string rest = RemoveEntries(list, taken);
   const std::optional<int64_t> id = ParseEntry(taken.substr(1, close - 1));
   const bool usable = id && *id >= 0;
-  if (usable) rest = RemoveAll(rest, EntryOf(*id));
+  if (usable) rest = RemoveEntries(rest, EntryOf(*id));
   written = settings_.WriteSetting(settings::kProcessIds, rest);
   return usable ? *id : -2;
 }

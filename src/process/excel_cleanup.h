@@ -35,8 +35,9 @@ class ExcelCleanUp {
   // exists (the window system ignores letter case); false for an empty
   // caption without asking.
   bool IsExcelWindowOpen(std::u16string_view caption);
-  // Removes every "(id)" of `process_id` from ProcessIDs; -1 stands for
-  // our own process.
+  // Removes every "(id)" of `process_id` that stands as an entry of
+  // ProcessIDs (at the front or after a ")"); -1 stands for our own
+  // process.
   void RemoveProcessID(int64_t process_id);
   // Takes the first entry off ProcessIDs: its id, or -1 when the list is
   // empty or doesn't start with an entry (the list is then left alone).

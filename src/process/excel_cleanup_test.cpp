@@ -118,6 +118,9 @@ TEST_F(ExcelCleanUpTest, RegisteredProcessesEndAndListEmpties) {
       {u"(-5)(944)", {944}, u""},
       {u"(8 12)(944)", {944}, u""},
       {u"()", {}, u""},
+      // Taking an entry never joins what is left into a new one.
+      {u"(944)()(81()2)", {944}, u"2)"},
+      {u"(944)(81(944)2)", {944}, u"2)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.list ? Utf16ToUtf8(*c.list) : "missing");
@@ -162,6 +165,12 @@ TEST_F(ExcelCleanUpTest, RemovalFindsOnlyTheExactEntry) {
   settings_.Set(settings::kProcessIds, u"(812)(0812)(8120)(812)");
   cleanup_.RemoveProcessID(812);
   EXPECT_EQ(List(), u"(0812)(8120)");
+}
+
+TEST_F(ExcelCleanUpTest, RemovalLeavesCopiesInsideMalformedEntries) {
+  settings_.Set(settings::kProcessIds, u"(812)x(812)(9(812)1)(812)");
+  cleanup_.RemoveProcessID(812);
+  EXPECT_EQ(List(), u"x(812)(9(812)1)");
 }
 
 TEST_F(ExcelCleanUpTest, RemovalOfMinusOneMeansOurOwnProcess) {
