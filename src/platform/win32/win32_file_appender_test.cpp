@@ -35,38 +35,6 @@ class Win32FileAppenderTest : public ::testing::Test {
     return appender_->Append(win32::FromWide(path_), bytes);
   }
 
-  // Starts file_holder.exe on the log file and waits until it holds it.
-  win32::UniqueHandle StartHolder(int milliseconds) {
-    std::wstring command = L"\"" + win32::OwnFolder() +
-                           L"file_holder.exe\" \"" + path_ + L"\" " +
-                           std::to_wstring(milliseconds);
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE,
-                          CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
-      ADD_FAILURE() << "file_holder.exe not started: " << ::GetLastError();
-      return {};
-    }
-    ::CloseHandle(pi.hThread);
-    win32::UniqueHandle holder(pi.hProcess);
-    const ULONGLONG deadline = ::GetTickCount64() + 10000;
-    while (::GetTickCount64() < deadline) {
-      HANDLE probe =
-          ::CreateFileW(path_.c_str(), GENERIC_READ,
-                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                        nullptr, OPEN_EXISTING, 0, nullptr);
-      if (probe != INVALID_HANDLE_VALUE) {
-        ::CloseHandle(probe);
-      } else if (::GetLastError() == ERROR_SHARING_VIOLATION) {
-        return holder;
-      }
-      ::Sleep(10);
-    }
-    ADD_FAILURE() << "file_holder.exe never held the file";
-    return holder;
-  }
-
   std::wstring folder_;
   std::wstring path_;
   std::unique_ptr<FileAppender> appender_;
@@ -115,8 +83,8 @@ TEST_F(Win32FileAppenderTest, EmptyPathOrEmbeddedNulFailsToOpen) {
 
 TEST_F(Win32FileAppenderTest, FileHeldWithoutSharingByAnotherProcess) {
   ASSERT_EQ(Append("before\r\n"), AppendResult::kWritten);
-  win32::UniqueHandle holder = StartHolder(1500);
-  ASSERT_TRUE(holder);
+  win32::UniqueHandle holder = win32::StartFileHolder(path_, 1500);
+  ASSERT_TRUE(holder) << "file_holder.exe did not take the file";
   EXPECT_EQ(Append("while held\r\n"), AppendResult::kOpenFailed);
 
   ASSERT_EQ(::WaitForSingleObject(holder.get(), 10000), WAIT_OBJECT_0);

@@ -5,50 +5,13 @@
 
 #include <string>
 
+#include "platform/win32/test_association.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_test_support.h"
 
 namespace zarn {
 namespace {
-
-// The classes are machine-wide: each test program takes a type of its own.
-const std::wstring kExtension =
-    L".zarntest" + std::to_wstring(::GetCurrentProcessId());
-const std::wstring kProgId = L"ZarnTest.Workbook" + kExtension;
-
-bool WriteDefault(HKEY root, const std::wstring& key,
-                  const std::wstring& value) {
-  HKEY handle = nullptr;
-  if (::RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                        nullptr, &handle, nullptr) != ERROR_SUCCESS) {
-    return false;
-  }
-  win32::UniqueRegKey owned(handle);
-  return ::RegSetValueExW(handle, nullptr, 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>((value.size() + 1) *
-                                             sizeof(wchar_t))) == ERROR_SUCCESS;
-}
-
-void RemoveAssociation() {
-  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-    ::RegDeleteTreeW(
-        root, (std::wstring(L"Software\\Classes\\") + kExtension).c_str());
-    ::RegDeleteTreeW(root,
-                     (std::wstring(L"Software\\Classes\\") + kProgId).c_str());
-  }
-}
-
-std::string Utf8(const std::wstring& text) {
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(),
-                                         static_cast<int>(text.size()), nullptr,
-                                         0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                        out.data(), size, nullptr, nullptr);
-  return out;
-}
 
 // A folder with a blank and an umlaut in its name holds a copy of
 // fakeexcel.exe and a workbook of the test type, which the machine-wide
@@ -64,26 +27,18 @@ class Win32ShellTest : public ::testing::Test {
     ::CreateDirectoryW(folder_.c_str(), nullptr);
     excel_ = folder_ + L"fakeexcel.exe";
     record_ = excel_ + L".record";
-    workbook_ = folder_ + L"Check Mappe" + kExtension;
+    workbook_ = folder_ + L"Check Mappe" + association_.extension();
     ASSERT_TRUE(::CopyFileW((win32::OwnFolder() + L"fakeexcel.exe").c_str(),
                             excel_.c_str(), FALSE))
         << "fakeexcel.exe missing beside the tests: " << ::GetLastError();
     CreateEmptyFile(workbook_);
     ::DeleteFileW(record_.c_str());
 
-    RemoveAssociation();
-    const std::wstring command = L"\"" + excel_ + L"\" \"%1\"";
-    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-      const std::wstring classes = L"Software\\Classes\\";
-      ASSERT_TRUE(WriteDefault(root, classes + kExtension, kProgId));
-      ASSERT_TRUE(WriteDefault(
-          root, classes + kProgId + L"\\shell\\open\\command", command));
-    }
+    ASSERT_TRUE(association_.OpenWith(excel_));
     shell_ = NewWin32Shell();
   }
 
   void TearDown() override {
-    RemoveAssociation();
     // fakeexcel.exe may still be on its way out; its file goes after it.
     const ULONGLONG deadline = ::GetTickCount64() + 10000;
     while (!::DeleteFileW(excel_.c_str()) &&
@@ -105,17 +60,9 @@ class Win32ShellTest : public ::testing::Test {
   }
 
   // Waits for fakeexcel.exe's record of its start.
-  std::string AwaitRecord() {
-    const ULONGLONG deadline = ::GetTickCount64() + 15000;
-    while (::GetTickCount64() < deadline) {
-      if (::GetFileAttributesW(record_.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        return win32::ReadWholeFile(record_);
-      }
-      ::Sleep(20);
-    }
-    return "<no record>";
-  }
+  std::string AwaitRecord() { return win32::AwaitWholeFile(record_); }
 
+  win32::TestAssociation association_{L"zarntest"};
   std::wstring folder_;
   std::wstring excel_;
   std::wstring record_;
@@ -129,16 +76,16 @@ TEST_F(Win32ShellTest, FindExecutableGivesTheAssociatedProgram) {
   EXPECT_EQ(::CompareStringOrdinal(win32::ToWide(found).c_str(), -1,
                                    excel_.c_str(), -1, TRUE),
             CSTR_EQUAL)
-      << Utf8(win32::ToWide(found));
+      << win32::Utf8(win32::ToWide(found));
 }
 
 TEST_F(Win32ShellTest, FindExecutableIsEmptyWithoutAssociationOrDocument) {
   const std::wstring unassociated = folder_ + L"ohne Zuordnung.zarnnone";
   CreateEmptyFile(unassociated);
   EXPECT_EQ(shell_->FindExecutable(win32::FromWide(unassociated)), u"");
-  EXPECT_EQ(
-      shell_->FindExecutable(win32::FromWide(folder_ + L"fehlt" + kExtension)),
-      u"");
+  EXPECT_EQ(shell_->FindExecutable(
+                win32::FromWide(folder_ + L"fehlt" + association_.extension())),
+            u"");
 }
 
 TEST_F(Win32ShellTest, StartsTheCommandLineWithTheShowWindowValue) {
@@ -153,7 +100,7 @@ TEST_F(Win32ShellTest, StartsTheCommandLineWithTheShowWindowValue) {
     const std::wstring line = L"\"" + excel_ + L"\" /r \"" + workbook_ + L"\"";
     ASSERT_EQ(shell_->StartProcess(win32::FromWide(line), c.show), 0u);
     const std::string record = AwaitRecord();
-    EXPECT_EQ(record, Utf8(line) + "\r\nusesShowWindow=1\r\n" +
+    EXPECT_EQ(record, win32::Utf8(line) + "\r\nusesShowWindow=1\r\n" +
                           c.expected_show + "visible=" +
                           (c.show == ShowWindow::kNormal ? "1" : "0") + "\r\n");
   }

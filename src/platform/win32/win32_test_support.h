@@ -1,6 +1,7 @@
 // Helpers shared by the backend tests under Wine: the test program's own
-// folder, whole-file reads, and windows of this process only, since other
-// test programs may show windows of the same class and title meanwhile.
+// folder, whole-file reads, a file held by another process, and windows of
+// this process only, since other test programs may show windows of the same
+// class and title meanwhile.
 #ifndef ZARN_PLATFORM_WIN32_WIN32_TEST_SUPPORT_H_
 #define ZARN_PLATFORM_WIN32_WIN32_TEST_SUPPORT_H_
 
@@ -33,6 +34,67 @@ inline std::string ReadWholeFile(const std::wstring& path) {
     out.append(buffer, n);
   }
   return out;
+}
+
+inline std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(),
+                                         static_cast<int>(text.size()), nullptr,
+                                         0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                        out.data(), size, nullptr, nullptr);
+  return out;
+}
+
+// The whole file once it exists and can be read, "<no file>" when it
+// doesn't appear within `ms`. For files that their writer renames into
+// place when complete: the writer's handle may still hold the renamed file
+// for a moment, so an unreadable file is tried again.
+inline std::string AwaitWholeFile(const std::wstring& path, DWORD ms = 15000) {
+  const ULONGLONG deadline = ::GetTickCount64() + ms;
+  std::string text = "<no file>";
+  do {
+    if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      text = ReadWholeFile(path);
+      if (text != "<unreadable>") return text;
+    }
+    ::Sleep(20);
+  } while (::GetTickCount64() < deadline);
+  return text;
+}
+
+// Starts file_holder.exe from the test program's folder, which opens `path`
+// without sharing (creating it when missing) for `ms` milliseconds, and
+// waits until it holds the file. The holder's process, or an empty handle
+// when it couldn't be started or never took the file.
+inline UniqueHandle StartFileHolder(const std::wstring& path, int ms) {
+  std::wstring command = L"\"" + OwnFolder() + L"file_holder.exe\" \"" + path +
+                         L"\" " + std::to_wstring(ms);
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE,
+                        CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
+    return {};
+  }
+  ::CloseHandle(pi.hThread);
+  UniqueHandle holder(pi.hProcess);
+  const ULONGLONG deadline = ::GetTickCount64() + 10000;
+  while (::GetTickCount64() < deadline) {
+    HANDLE probe =
+        ::CreateFileW(path.c_str(), GENERIC_READ,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, 0, nullptr);
+    if (probe != INVALID_HANDLE_VALUE) {
+      ::CloseHandle(probe);
+    } else if (::GetLastError() == ERROR_SHARING_VIOLATION) {
+      return holder;
+    }
+    ::Sleep(10);
+  }
+  ::TerminateProcess(holder.get(), 1);
+  return {};
 }
 
 // FindWindowW, restricted to the top-level windows of this process.

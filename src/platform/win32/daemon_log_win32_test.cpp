@@ -1,0 +1,142 @@
+// The daemon log on the real backends: the regional date text, the ANSI
+// code page, the file system's folder probe and a file that another
+// process holds without sharing.
+#include <gtest/gtest.h>
+#include <windows.h>
+// oleauto.h needs windows.h first.
+#include <oleauto.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/win32/unique_resource.h"
+#include "platform/win32/wide.h"
+#include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_code_page.h"
+#include "platform/win32/win32_file_appender.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_http_probe.h"
+#include "platform/win32/win32_network_drives.h"
+#include "platform/win32/win32_regional.h"
+#include "platform/win32/win32_test_support.h"
+#include "watchdog/daemon_log.h"
+
+namespace zarn {
+namespace {
+
+// Runs with German regional settings (CTest sets them for Wine). The date
+// text is taken from the platform: Windows writes 06.12.2026, Wine 8
+// writes 6.12.2026.
+class DaemonLogWin32Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    folder_ = std::wstring(temp) + L"ZARN Protokoll Prüfung " +
+              std::to_wstring(::GetCurrentProcessId()) + L"\\";
+    ::CreateDirectoryW(folder_.c_str(), nullptr);
+    path_ = folder_ + L"daemon.log";
+    ::DeleteFileW(path_.c_str());
+  }
+  void TearDown() override {
+    ::DeleteFileW(path_.c_str());
+    ::RemoveDirectoryW(folder_.c_str());
+  }
+
+  static std::string PlatformDateText(DateTime when) {
+    BSTR text = nullptr;
+    EXPECT_TRUE(SUCCEEDED(
+        ::VarBstrFromDate(when.ToOleDate(), LOCALE_USER_DEFAULT, 0, &text)));
+    win32::UniqueBstr owned(text);
+    return win32::ToAnsi(
+        win32::FromWide(std::wstring_view(text, ::SysStringLen(text))));
+  }
+
+  bool Append(std::u16string_view line) {
+    return log_.AppendLineToFile(line, win32::FromWide(path_));
+  }
+
+  std::wstring folder_;
+  std::wstring path_;
+  std::unique_ptr<Clock> clock_ = NewWin32Clock();
+  std::unique_ptr<Regional> regional_ = NewWin32Regional();
+  std::unique_ptr<CodePageConverter> code_pages_ = NewWin32CodePageConverter();
+  std::unique_ptr<FileAppender> appender_ = NewWin32FileAppender();
+  std::unique_ptr<FileSystem> fs_ = NewWin32FileSystem();
+  std::unique_ptr<HttpProbe> http_ = NewWin32HttpProbe();
+  std::unique_ptr<NetworkDrives> drives_ = NewWin32NetworkDrives();
+  Unc unc_{*drives_};
+  Helpers helpers_{*fs_, *http_, unc_};
+  DaemonLog log_{helpers_, *appender_, *clock_, *regional_, *code_pages_};
+};
+
+TEST_F(DaemonLogWin32Test, WritesThePlatformsDateTextAndTheFixedLayout) {
+  const DateTime when = DateTime::FromCivil(2026, 12, 6, 3, 41, 47);
+  const std::string date = PlatformDateText(when);
+  EXPECT_TRUE(date == "06.12.2026 03:41:47" || date == "6.12.2026 03:41:47")
+      << date;
+
+  log_.set_path(win32::FromWide(path_));
+  log_.WriteDaemonLog(when, u"ZARND: Start ZARN 'C:\\Tools\\Daemon\\Check.xls'",
+                      0, 0);
+  EXPECT_EQ(win32::ReadWholeFile(path_),
+            date +
+                ",0, Typ: 7, ID: 0, \"Err: ZARND: Start ZARN "
+                "'C:\\Tools\\Daemon\\Check.xls'\"\r\n");
+}
+
+TEST_F(DaemonLogWin32Test, WritesTheAnsiCodePageBehindEarlierLines) {
+  ASSERT_EQ(::GetACP(), 1252u) << "German regional settings expected";
+  const DateTime when = DateTime::FromCivil(2026, 12, 6, 3, 41, 47);
+  const std::string date = PlatformDateText(when);
+  ASSERT_TRUE(Append(u"erste Zeile"));
+
+  log_.set_path(win32::FromWide(path_));
+  log_.WriteDaemonLog(
+      when, u"ZARND: Start ZARN fehlgeschlagen 'C:\\Prüfung\\Übersicht.xls'",
+      123, 0);
+  EXPECT_EQ(win32::ReadWholeFile(path_),
+            "erste Zeile\r\n" + date +
+                ",123, Typ: 7, ID: 0, \"Err: ZARND: Start ZARN fehlgeschlagen "
+                "'C:\\Pr\xFC"
+                "fung\\\xDC"
+                "bersicht.xls'\"\r\n");
+}
+
+TEST_F(DaemonLogWin32Test, MissingFolderIsNeitherCreatedNorWaitedFor) {
+  const std::wstring missing = folder_ + L"nicht da";
+  const ULONGLONG start = ::GetTickCount64();
+  EXPECT_FALSE(
+      log_.AppendLineToFile(u"x", win32::FromWide(missing + L"\\daemon.log")));
+  EXPECT_LT(::GetTickCount64() - start, 500u);
+  EXPECT_EQ(::GetFileAttributesW(missing.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(DaemonLogWin32Test, LineLandsWhenAnotherProcessLetsGoWithinASecond) {
+  win32::UniqueHandle holder = win32::StartFileHolder(path_, 500);
+  ASSERT_TRUE(holder) << "file_holder.exe did not take the file";
+  const ULONGLONG start = ::GetTickCount64();
+  EXPECT_TRUE(Append(u"nach dem Warten"));
+  const ULONGLONG elapsed = ::GetTickCount64() - start;
+  // At least one retry, and done well before the attempts run out.
+  EXPECT_GE(elapsed, 100u);
+  EXPECT_LT(elapsed, 1000u);
+  ASSERT_EQ(::WaitForSingleObject(holder.get(), 10000), WAIT_OBJECT_0);
+  EXPECT_EQ(win32::ReadWholeFile(path_), "nach dem Warten\r\n");
+}
+
+TEST_F(DaemonLogWin32Test, GivesUpAfterAboutASecondWhenTheFileStaysHeld) {
+  win32::UniqueHandle holder = win32::StartFileHolder(path_, 2000);
+  ASSERT_TRUE(holder) << "file_holder.exe did not take the file";
+  const ULONGLONG start = ::GetTickCount64();
+  EXPECT_FALSE(Append(u"verloren"));
+  const ULONGLONG elapsed = ::GetTickCount64() - start;
+  // Ten attempts 100 ms apart.
+  EXPECT_GE(elapsed, 800u);
+  EXPECT_LE(elapsed, 1800u);
+  ASSERT_EQ(::WaitForSingleObject(holder.get(), 10000), WAIT_OBJECT_0);
+  EXPECT_EQ(win32::ReadWholeFile(path_), "");
+}
+
+}  // namespace
+}  // namespace zarn
