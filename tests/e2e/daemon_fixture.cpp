@@ -25,18 +25,19 @@ void DaemonFixture::SetUp() {
   }
   key_guard_ = std::make_unique<KeyGuard>(W(kSettingsKeyPath));
   settings_ = NewWin32SettingsStore();
-  SetSetting(settings::kDaemonLog, win32::FromWide(daemon_log()));
+  ResetSettings();
 }
 
 void DaemonFixture::TearDown() {
-  const int left = EndProcessesIn(app_);
+  // A checker may be left running on purpose; a daemon never is.
+  const size_t daemons_left = ProcessesIn(app_, L"ZARNDaemon.exe").size();
+  EndProcessesIn(app_);
   RemoveClasses(L".zsim");
   RemoveClasses(L"ZARN.SimWorkbook");
   settings_.reset();
   key_guard_.reset();
-  // A test that passes leaves nothing running behind it.
   if (!HasFailure()) {
-    EXPECT_EQ(left, 0) << "processes of the test were still running";
+    EXPECT_EQ(daemons_left, 0u) << "a daemon of the test was still running";
   }
 }
 
@@ -102,6 +103,10 @@ void DaemonFixture::Click(HWND status_window, int control_id) {
   ::PostMessageW(::GetDlgItem(status_window, control_id), BM_CLICK, 0, 0);
 }
 
+std::wstring DaemonFixture::ControlText(HWND window, int control_id) {
+  return WindowText(::GetDlgItem(window, control_id));
+}
+
 std::string DaemonFixture::SimLog() const {
   return ReadFileBytes(sim_log()).value_or("");
 }
@@ -132,6 +137,15 @@ std::optional<std::pair<DWORD, std::wstring>> DaemonFixture::SimStart(
   return std::pair{id, W(win32::FromAnsi(args))};
 }
 
+void DaemonFixture::ResetSettings() {
+  ::RegDeleteTreeW(HKEY_CURRENT_USER, W(kSettingsKeyPath).c_str());
+  SetSetting(settings::kDaemonLog, win32::FromWide(daemon_log()));
+}
+
+std::optional<RegistryValues> DaemonFixture::SettingsSnapshot() const {
+  return ReadKeyValues(W(kSettingsKeyPath));
+}
+
 std::u16string DaemonFixture::Setting(std::u16string_view key) const {
   return settings_->ReadSetting(key, kMissing);
 }
@@ -139,6 +153,13 @@ std::u16string DaemonFixture::Setting(std::u16string_view key) const {
 void DaemonFixture::SetSetting(std::u16string_view key,
                                std::u16string_view value) {
   ASSERT_TRUE(settings_->WriteSetting(key, value));
+}
+
+std::u16string DaemonFixture::IdEntry(DWORD id) {
+  std::u16string entry = u"(";
+  entry += win32::FromWide(std::to_wstring(id));
+  entry += u")";
+  return entry;
 }
 
 bool DaemonFixture::HandOverWritten() const {

@@ -55,6 +55,7 @@ class DaemonFixture : public ::testing::Test {
   HWND WaitForStatusWindow(DWORD daemon_id);
   // Clicks a button of the status window as the user would.
   static void Click(HWND status_window, int control_id);
+  static std::wstring ControlText(HWND window, int control_id);
 
   // SimExcel's event log, or empty.
   std::string SimLog() const;
@@ -63,7 +64,13 @@ class DaemonFixture : public ::testing::Test {
   // with its args; nothing when there is no such line.
   std::optional<std::pair<DWORD, std::wstring>> SimStart(size_t n) const;
 
+  // Empties the checker's key again, DaemonLog apart, for the next case.
+  void ResetSettings();
+  // Every value of the checker's key.
+  std::optional<RegistryValues> SettingsSnapshot() const;
   std::u16string Setting(std::u16string_view key) const;
+  // The entry "(<id>)" of the process-ID list.
+  static std::u16string IdEntry(DWORD id);
   void SetSetting(std::u16string_view key, std::u16string_view value);
   // Whether the daemon left its hand-over values: none of the end paths
   // other than the restart writes them.

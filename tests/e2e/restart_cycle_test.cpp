@@ -73,9 +73,7 @@ TEST_F(RestartCycleTest, HungCheckerIsEndedLoggedAndReopenedWithTheHandOver) {
       << SimLog();
 
   // The hung process is off the list; the new one put itself on it.
-  EXPECT_EQ(
-      Setting(settings::kProcessIds),
-      u"(" + win32::FromWide(std::to_wstring(second_start->first)) + u")");
+  EXPECT_EQ(Setting(settings::kProcessIds), IdEntry(second_start->first));
   // The new checker cleared StartedByDaemon after reading "True".
   EXPECT_EQ(Setting(settings::kStartedByDaemon), u"");
   EXPECT_EQ(Setting(settings::kCommand), u"PRUEFE Kunde=4711");
