@@ -8,6 +8,7 @@
 #include "platform/win32/test_processes.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_status_view.h"
 
 namespace zarn::e2e {
 namespace {
@@ -92,6 +93,85 @@ TEST_F(RestartCycleTest, HungCheckerIsEndedLoggedAndReopenedWithTheHandOver) {
       << "the platform's own date text";
   EXPECT_GE(*logged - before, 0);
   EXPECT_LE(*logged - after, 0);
+}
+
+TEST_F(RestartCycleTest, RestartButtonRestartsTheReportingCheckerAtOnce) {
+  WriteConfig(
+      L"CANCELTIME=00:00:30\r\nLOADTIME=00:00:30\r\n"
+      L"SPECIALCELLSTIME=00:00:30\r\n");
+  const std::wstring workbook = WriteScenario(L"Prüfung.zsim",
+                                              L"[first]\n"
+                                              L"report_interval_ms=500\n"
+                                              L"[restarted]\n"
+                                              L"finish_after=0\n"
+                                              L"start_daemon=0\n");
+  RegisterSimExcel();
+  WatchedProcess first = StartSimExcel(workbook);
+  ASSERT_TRUE(first.valid());
+  WatchedProcess daemon = WaitForDaemon();
+  HWND window = WaitForStatusWindow(daemon.id());
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(ControlText(window, kNeuStartenId), L"Jetzt neu starten");
+  ASSERT_TRUE(WaitUntil(
+      [&] { return Setting(settings::kDaemonCommand).empty(); }, kPatienceMs));
+
+  const ULONGLONG clicked = ::GetTickCount64();
+  Click(window, kNeuStartenId);
+  EXPECT_TRUE(
+      WaitUntil([&] { return !::IsWindowVisible(window); }, kPatienceMs));
+  ASSERT_TRUE(daemon.WaitForExit(kPatienceMs));
+  // Far within the 30 seconds of the limit: the button did it.
+  EXPECT_LT(::GetTickCount64() - clicked, 5000u);
+  EXPECT_TRUE(first.WaitForExit(kPatienceMs));
+  ASSERT_TRUE(WaitForSimLog("finished")) << SimLog();
+  const auto second_start = SimStart(1);
+  ASSERT_TRUE(second_start.has_value()) << SimLog();
+  EXPECT_EQ(second_start->second, L"/r \"" + workbook + L"\"");
+  EXPECT_NE(SimLog().find("restarted COMMAND=\"PRUEFE Kunde=4711\""),
+            std::string::npos);
+  EXPECT_EQ(Setting(settings::kProcessIds), IdEntry(second_start->first));
+  const std::optional<std::string> log = ReadFileBytes(daemon_log());
+  ASSERT_TRUE(log.has_value());
+  EXPECT_TRUE(log->ends_with(",0, Typ: 7, ID: 0, \"Err: ZARND: Start ZARN '" +
+                             win32::ToAnsi(win32::FromWide(workbook)) +
+                             "'\"\r\n"))
+      << *log;
+}
+
+TEST_F(RestartCycleTest, RestartWithoutTheExcelWindowSkipsTheCleanUp) {
+  WriteConfig(kShortLimits);
+  const std::wstring workbook = WriteScenario(L"Prüfung.zsim",
+                                              L"[first]\n"
+                                              L"report_interval_ms=500\n"
+                                              L"silent_after=1\n"
+                                              L"[restarted]\n"
+                                              L"finish_after=0\n"
+                                              L"start_daemon=0\n");
+  RegisterSimExcel();
+  HelperProcess werfault(L"werfault.exe");
+  ASSERT_TRUE(werfault.running());
+  WatchedProcess first = StartSimExcel(workbook);
+  ASSERT_TRUE(first.valid());
+  WatchedProcess daemon = WaitForDaemon();
+  ASSERT_NE(WaitForStatusWindow(daemon.id()), nullptr);
+  // The checker's window title changed behind the daemon's back: no Excel
+  // window bears the reported one.
+  SetSetting(settings::kLiveStatusCaption, u"Mappe1 - Excel");
+
+  ASSERT_TRUE(daemon.WaitForExit(kPatienceMs));
+  ASSERT_TRUE(WaitForSimLog("finished")) << SimLog();
+  const auto second_start = SimStart(1);
+  ASSERT_TRUE(second_start.has_value()) << SimLog();
+  EXPECT_EQ(second_start->second, L"/r \"" + workbook + L"\"");
+
+  // Nothing was ended and the list kept its entry; the hand-over, the log
+  // line and the launch happened all the same.
+  EXPECT_TRUE(first.running());
+  EXPECT_TRUE(werfault.running());
+  EXPECT_EQ(Setting(settings::kProcessIds),
+            IdEntry(first.id()) + IdEntry(second_start->first));
+  EXPECT_EQ(Setting(settings::kCommand), u"PRUEFE Kunde=4711");
+  EXPECT_TRUE(FileExists(daemon_log()));
 }
 
 }  // namespace
