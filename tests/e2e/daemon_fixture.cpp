@@ -88,7 +88,14 @@ WatchedProcess DaemonFixture::WaitForDaemon() {
         return true;
       },
       kPatienceMs);
-  return id ? WatchedProcess(id) : WatchedProcess();
+  if (!id) {
+    ADD_FAILURE() << "no daemon started from " << Utf8(app_)
+                  << "; SimExcel's log:\n"
+                  << SimLog() << "daemons anywhere: "
+                  << ProcessesIn(L"", L"ZARNDaemon.exe").size();
+    return {};
+  }
+  return WatchedProcess(id);
 }
 
 HWND DaemonFixture::WaitForStatusWindow(DWORD daemon_id) {
