@@ -16,7 +16,7 @@ struct Phase {
   // LiveStatusFunc values with how long each lasts, in seconds, cycled.
   std::vector<std::pair<std::wstring, int>> activities = {{L"Analyse", 0}};
   // Seconds after the start at which it stops reporting but stays alive,
-  // as a hung Excel does; -1 never.
+  // as a hung Excel does; -1 never, 0 before its first report.
   int silent_after = -1;
   // Seconds after the start at which it writes "Finished"; -1 never.
   int finish_after = -1;
