@@ -43,6 +43,7 @@ if(ZARN_WIN32_TESTS)
 endif()
 
 add_subdirectory(tools)
+add_subdirectory(tests/faults)
 if(TARGET zarn_win32_tests)
   add_dependencies(zarn_win32_tests zarn_tools)
 endif()
