@@ -214,9 +214,10 @@ int Run(bool read_only, const std::wstring& workbook_arg) {
         st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond));
     store->WriteSetting(settings::kLiveStatusTime, when);
     ::SetWindowTextW(label, (L"Meldet: " + activity + L"\n" + W(when)).c_str());
+    return W(when);
   };
-  report(0);
-  log.Write(L"report");
+  // The reported time, to the second, for the benchmark of the reaction.
+  log.Write(L"report " + report(0));
 
   if (phase.start_daemon) {
     store->WriteSetting(settings::kDaemonCommand, U16(scenario.command));
