@@ -1,10 +1,10 @@
 #include "daemon_harness.h"
 
+#include <cwchar>
 #include <memory>
 
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_clock.h"
-#include "platform/win32/win32_regional.h"
 
 namespace zarn::faults {
 namespace {
@@ -104,12 +104,16 @@ std::wstring BuildFolder() {
 
 DateTime LocalNow() { return NewWin32Clock()->Now(); }
 
+// Year first, the one form that the regional conversion of every locale
+// reads alike. Under Wine the test program's own regional formats can't be
+// trusted: a process started with other settings (a service that WMI
+// starts, say) rewrites them in the registry for whoever comes next.
 std::wstring ReportText(DateTime when) {
-  return win32::ToWide(NewWin32Regional()->FormatDateTime(when));
-}
-
-std::wstring NeverReportedText() {
-  return ReportText(DateTime::FromCivil(1900, 1, 1));
+  const CivilTime c = when.ToCivil();
+  wchar_t text[32] = {};
+  swprintf(text, 32, L"%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day,
+           c.hour, c.minute, c.second);
+  return text;
 }
 
 AppFolder::AppFolder() {

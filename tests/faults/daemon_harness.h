@@ -23,12 +23,10 @@ std::wstring BuildFolder();
 // Milliseconds of a monotonic clock.
 inline ULONGLONG Ticks() { return ::GetTickCount64(); }
 
-// The current local time, to the second, and a time as the checker writes
-// it into LiveStatusTime under the user's regional settings.
+// The current local time, to the second, and a time as a report in
+// LiveStatusTime that the daemon reads under any regional settings.
 DateTime LocalNow();
 std::wstring ReportText(DateTime when);
-// The never-reported marker, 1 January 1900, as the platform writes it.
-std::wstring NeverReportedText();
 
 // A fresh folder under %TEMP% with ZARNDaemon.exe and fakeexcel.exe, and
 // the workbook type of this test program associated with the copy of

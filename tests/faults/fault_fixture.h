@@ -20,9 +20,8 @@ class DaemonFaultTest : public ::testing::Test {
   static constexpr wchar_t kCaption[] = L"ZARN Fehlerprobe - Prüfmappe";
 
   // The first window of a Wine session starts the desktop process, which
-  // rewrites the regional formats in the registry as it comes up; a daemon
-  // starting meanwhile would read reports with the wrong formats. A window
-  // shown first lets that pass before the test begins.
+  // takes seconds; a window shown first lets that pass before a test's
+  // clock and its reports begin.
   void SetUp() override {
     const std::wstring title =
         L"ZARN Aufwärmen " + std::to_wstring(::GetCurrentProcessId());
@@ -32,7 +31,6 @@ class DaemonFaultTest : public ::testing::Test {
         [&] { return ::FindWindowW(L"XLMain", title.c_str()) != nullptr; },
         30000))
         << "no window could be shown";
-    marker_ = NeverReportedText();
   }
 
   // The hand-over command, the log, the workbook, a caption no window has,
@@ -50,6 +48,16 @@ class DaemonFaultTest : public ::testing::Test {
   static void Report(int64_t age, const std::wstring& func = L"Analyse") {
     ASSERT_TRUE(WriteText(L"LiveStatusTime", ReportText(LocalNow() - age)));
     ASSERT_TRUE(WriteText(L"LiveStatusFunc", func));
+  }
+
+  // LiveStatusTime holds the never-reported marker, 1 January 1900 as the
+  // daemon's short date (no time part); gives its text.
+  static std::wstring ExpectNeverReported() {
+    const std::wstring text = ReadText(L"LiveStatusTime").value_or(L"");
+    EXPECT_NE(text.find(L"1900"), std::wstring::npos) << "no marker";
+    EXPECT_EQ(text.find(L':'), std::wstring::npos) << "a time in the marker";
+    EXPECT_LE(text.size(), 10u);
+    return text;
   }
 
   std::string Log() const { return app_.ReadFile(L"daemon.log"); }
@@ -94,7 +102,6 @@ class DaemonFaultTest : public ::testing::Test {
 
   SettingsKeyGuard guard_;
   AppFolder app_;
-  std::wstring marker_;
 };
 
 }  // namespace zarn::faults
