@@ -44,6 +44,7 @@ endif()
 
 add_subdirectory(tools)
 add_subdirectory(tests/e2e)
+add_subdirectory(tests/faults)
 if(TARGET zarn_win32_tests)
   add_dependencies(zarn_win32_tests zarn_tools)
 endif()

@@ -3,10 +3,12 @@
 
     http_test_server.py PORT_FILE LOG_FILE
 
-Listens on a free port and writes "PORT REFUSED_PORT" to PORT_FILE once it
-accepts connections; REFUSED_PORT is a port that was free a moment ago and has
-no listener. Each request is appended to LOG_FILE: the request line, then its
-headers in the order received, then an empty line. Paths:
+Listens on a free port and writes "PORT REFUSED_PORT MUTE_PORT" to PORT_FILE
+once it accepts connections; REFUSED_PORT is a port that was free a moment ago
+and has no listener; MUTE_PORT completes every connection (the system takes it
+into the backlog) and never reads or answers a byte. Each request is appended
+to LOG_FILE: the request line, then its headers in the order received, then an
+empty line. Paths:
 
   /found             200 with Content-Length and Last-Modified
   /missing           404
@@ -15,6 +17,9 @@ headers in the order received, then an empty line. Paths:
   /redirect          302 to /found
   /redirect-missing  302 to /missing
   /silent            accepts the request and never answers
+  /garbage           answers bytes that are no HTTP, then closes
+  /garbage-open      answers bytes that are no HTTP and keeps the line open
+  /half-header       a status line and half a header, then nothing
   /quit              ends the server
 
 The Windows tests start it under Wine as a Unix program; it lets go of the
@@ -69,6 +74,15 @@ class Handler(BaseHTTPRequestHandler):
                                ("Content-Length", "0")])
         elif path == "/silent":
             self.server.stop.wait(LIFETIME_SECONDS)
+        elif path in ("/garbage", "/garbage-open"):
+            self.wfile.write(b"\x00\xffZARN?\r\n\x1b[2J\xfe\r\n\r\n" * 64)
+            self.wfile.flush()
+            if path == "/garbage-open":
+                self.server.stop.wait(LIFETIME_SECONDS)
+        elif path == "/half-header":
+            self.wfile.write(b"HTTP/1.1 200 OK\r\nContent-Le")
+            self.wfile.flush()
+            self.server.stop.wait(LIFETIME_SECONDS)
         elif path == "/quit":
             self._answer(200, [("Content-Length", "0")])
             self.wfile.flush()
@@ -91,6 +105,10 @@ def main():
     refused_port = probe.getsockname()[1]
     probe.close()
 
+    mute = socket.socket()
+    mute.bind(("127.0.0.1", 0))
+    mute.listen(64)
+
     server = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
     server.daemon_threads = True
     server.log_file = log_file
@@ -98,7 +116,8 @@ def main():
     open(log_file, "w").close()
     temp = port_file + ".tmp"
     with open(temp, "w") as f:
-        f.write(f"{server.server_address[1]} {refused_port}\n")
+        f.write(f"{server.server_address[1]} {refused_port} "
+                f"{mute.getsockname()[1]}\n")
     os.replace(temp, port_file)
     server.serve_forever()
 
