@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cwchar>
 #include <string>
+#include <string_view>
 
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_dpi.h"
@@ -78,7 +79,13 @@ class Win32StatusView final : public StatusView {
   void SetCaption(StatusLabel label, std::u16string_view text) override {
     if (!EnsureWindow()) return;
     const std::wstring wide = win32::ToWide(text);
-    ::SetWindowTextW(::GetDlgItem(window_, ControlIdOf(label)), wide.c_str());
+    HWND control = ::GetDlgItem(window_, ControlIdOf(label));
+    // The loop sets every caption each second, most of them unchanged; a
+    // label that is set repaints, so only a new text is set.
+    wchar_t current[256] = {};
+    const int length = ::GetWindowTextW(control, current, 256);
+    if (length < 255 && wide == std::wstring_view(current, length)) return;
+    ::SetWindowTextW(control, wide.c_str());
   }
 
   bool Show() override {
