@@ -40,19 +40,25 @@ class HelperProcess {
     // A fresh copy keeps the letter case of `exe_name` (overwriting would
     // keep the old file's); one still in use by a helper of an earlier run
     // is used as it is.
-    ::DeleteFileW(path_.c_str());
-    if (!::CopyFileW(source.c_str(), path_.c_str(), FALSE) &&
-        ::GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES) {
-      return;
-    }
+    // A helper of the previous test may still hold the old copy for a
+    // moment after it ended; try again for a few seconds.
     std::wstring command = L"\"" + path_ + L"\" " + std::wstring(arguments);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!::CreateProcessW(path_.c_str(), command.data(), nullptr, nullptr,
-                          FALSE, 0, nullptr, nullptr, &startup, &info)) {
-      return;
+    bool started = false;
+    for (int attempt = 0; attempt < 50 && !started; ++attempt) {
+      if (attempt > 0) ::Sleep(100);
+      ::DeleteFileW(path_.c_str());
+      if (!::CopyFileW(source.c_str(), path_.c_str(), FALSE) &&
+          ::GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        continue;
+      }
+      started = ::CreateProcessW(path_.c_str(), command.data(), nullptr,
+                                 nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                 &info) != FALSE;
     }
+    if (!started) return;
     ::CloseHandle(info.hThread);
     process_.reset(info.hProcess);
     id_ = info.dwProcessId;
