@@ -1,6 +1,8 @@
 # Checks that a program is a 64-bit Windows GUI program that needs nothing
-# but DLLs every Windows has, so that it runs from a bare copy:
-#   cmake -DOBJDUMP=<objdump> -DPROGRAM=<exe> -P check_pe_imports.cmake
+# but DLLs every Windows has, so that it runs from a bare copy, and that it
+# does not import the DLLs it loads at their first use:
+#   cmake -DOBJDUMP=<objdump> -DPROGRAM=<exe> [-DNOT_IMPORTED=a,b]
+#         -P check_pe_imports.cmake
 if(NOT OBJDUMP OR NOT PROGRAM)
   message(FATAL_ERROR "usage: cmake -DOBJDUMP=... -DPROGRAM=... -P ${CMAKE_CURRENT_LIST_FILE}")
 endif()
@@ -11,6 +13,7 @@ if(failed)
 endif()
 
 set(problems)
+string(REPLACE "," ";" NOT_IMPORTED "${NOT_IMPORTED}")
 if(NOT headers MATCHES "file format pei-x86-64")
   list(APPEND problems "not a 64-bit PE (file format pei-x86-64)")
 endif()
@@ -43,6 +46,10 @@ foreach(line IN LISTS imports)
   list(FIND system_dlls "${base}" found)
   if(found EQUAL -1)
     list(APPEND problems "imports ${dll}, which is no system DLL")
+  endif()
+  list(FIND NOT_IMPORTED "${base}" found)
+  if(NOT found EQUAL -1)
+    list(APPEND problems "imports ${dll}, which it should load at first use")
   endif()
 endforeach()
 

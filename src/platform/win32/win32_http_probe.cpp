@@ -7,16 +7,51 @@
 #include <optional>
 #include <string>
 
+#include "platform/win32/system_library.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
 
 namespace zarn {
 namespace {
 
+// WinHTTP, found when the first web address is probed.
+struct WinHttp {
+  decltype(::WinHttpOpen)* Open = nullptr;
+  decltype(::WinHttpConnect)* Connect = nullptr;
+  decltype(::WinHttpOpenRequest)* OpenRequest = nullptr;
+  decltype(::WinHttpSendRequest)* SendRequest = nullptr;
+  decltype(::WinHttpReceiveResponse)* ReceiveResponse = nullptr;
+  decltype(::WinHttpQueryHeaders)* QueryHeaders = nullptr;
+  decltype(::WinHttpSetTimeouts)* SetTimeouts = nullptr;
+  decltype(::WinHttpSetOption)* SetOption = nullptr;
+  decltype(::WinHttpCrackUrl)* CrackUrl = nullptr;
+  decltype(::WinHttpCloseHandle)* CloseHandle = nullptr;
+  bool loaded = false;
+
+  WinHttp() {
+    const win32::SystemLibrary dll(L"winhttp.dll");
+    loaded = dll.Find("WinHttpOpen", Open) &&
+             dll.Find("WinHttpConnect", Connect) &&
+             dll.Find("WinHttpOpenRequest", OpenRequest) &&
+             dll.Find("WinHttpSendRequest", SendRequest) &&
+             dll.Find("WinHttpReceiveResponse", ReceiveResponse) &&
+             dll.Find("WinHttpQueryHeaders", QueryHeaders) &&
+             dll.Find("WinHttpSetTimeouts", SetTimeouts) &&
+             dll.Find("WinHttpSetOption", SetOption) &&
+             dll.Find("WinHttpCrackUrl", CrackUrl) &&
+             dll.Find("WinHttpCloseHandle", CloseHandle);
+  }
+};
+
+const WinHttp& Http() {
+  static const WinHttp api;
+  return api;
+}
+
 struct InternetTraits {
   using Type = HINTERNET;
   static Type Invalid() { return nullptr; }
-  static void Close(Type h) { ::WinHttpCloseHandle(h); }
+  static void Close(Type h) { Http().CloseHandle(h); }
 };
 using UniqueInternet = win32::UniqueResource<InternetTraits>;
 
@@ -39,8 +74,8 @@ std::optional<Target> Crack(const std::wstring& url) {
   parts.dwHostNameLength = static_cast<DWORD>(-1);
   parts.dwUrlPathLength = static_cast<DWORD>(-1);
   parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-  if (!::WinHttpCrackUrl(url.c_str(), static_cast<DWORD>(url.size()), 0,
-                         &parts) ||
+  if (!Http().CrackUrl(url.c_str(), static_cast<DWORD>(url.size()), 0,
+                       &parts) ||
       parts.dwHostNameLength == 0) {
     return std::nullopt;
   }
@@ -77,15 +112,15 @@ std::wstring Resolve(const Target& from, const std::wstring& location) {
 
 std::optional<std::wstring> QueryText(HINTERNET request, DWORD what) {
   DWORD bytes = 0;
-  ::WinHttpQueryHeaders(request, what, WINHTTP_HEADER_NAME_BY_INDEX, nullptr,
-                        &bytes, WINHTTP_NO_HEADER_INDEX);
+  Http().QueryHeaders(request, what, WINHTTP_HEADER_NAME_BY_INDEX, nullptr,
+                      &bytes, WINHTTP_NO_HEADER_INDEX);
   if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || bytes == 0) {
     return std::nullopt;
   }
   std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
   bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-  if (!::WinHttpQueryHeaders(request, what, WINHTTP_HEADER_NAME_BY_INDEX,
-                             text.data(), &bytes, WINHTTP_NO_HEADER_INDEX)) {
+  if (!Http().QueryHeaders(request, what, WINHTTP_HEADER_NAME_BY_INDEX,
+                           text.data(), &bytes, WINHTTP_NO_HEADER_INDEX)) {
     return std::nullopt;
   }
   text.resize(bytes / sizeof(wchar_t));
@@ -100,13 +135,14 @@ class Win32HttpProbe final : public HttpProbe {
       std::u16string_view url,
       const std::vector<std::pair<std::u16string, std::u16string>>& headers)
       override {
+    if (!Http().loaded) return {};
     const ULONGLONG deadline = ::GetTickCount64() + timeouts_.total;
-    UniqueInternet session(::WinHttpOpen(
-        L"ZARNDaemon", kAccessTypeAutomaticProxy, nullptr, nullptr, 0));
+    UniqueInternet session(Http().Open(L"ZARNDaemon", kAccessTypeAutomaticProxy,
+                                       nullptr, nullptr, 0));
     if (!session) {
-      session.reset(::WinHttpOpen(L"ZARNDaemon",
-                                  WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, nullptr,
-                                  nullptr, 0));
+      session.reset(Http().Open(L"ZARNDaemon",
+                                WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, nullptr,
+                                nullptr, 0));
     }
     if (!session) return {};
 
@@ -121,10 +157,10 @@ class Win32HttpProbe final : public HttpProbe {
     for (int hop = 0; target && hop <= kMaxRedirects; ++hop) {
       const ULONGLONG now = ::GetTickCount64();
       if (now >= deadline) return {};
-      UniqueInternet connection(::WinHttpConnect(
-          session.get(), target->host.c_str(), target->port, 0));
+      UniqueInternet connection(
+          Http().Connect(session.get(), target->host.c_str(), target->port, 0));
       if (!connection) return {};
-      UniqueInternet request(::WinHttpOpenRequest(
+      UniqueInternet request(Http().OpenRequest(
           connection.get(), L"HEAD", target->path.c_str(), nullptr,
           WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
           target->secure ? WINHTTP_FLAG_SECURE : 0));
@@ -132,15 +168,15 @@ class Win32HttpProbe final : public HttpProbe {
       Configure(request.get(), static_cast<DWORD>(deadline - now));
       // A time-out shows as 12002, or under Wine as 10060 (WSAETIMEDOUT);
       // like a refused connection or a bad name, it means no answer.
-      if (!::WinHttpSendRequest(request.get(), header_block.c_str(),
-                                static_cast<DWORD>(header_block.size()),
-                                WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-          !::WinHttpReceiveResponse(request.get(), nullptr)) {
+      if (!Http().SendRequest(request.get(), header_block.c_str(),
+                              static_cast<DWORD>(header_block.size()),
+                              WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+          !Http().ReceiveResponse(request.get(), nullptr)) {
         return {};
       }
       DWORD status = 0;
       DWORD size = sizeof status;
-      if (!::WinHttpQueryHeaders(
+      if (!Http().QueryHeaders(
               request.get(),
               WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
               WINHTTP_HEADER_NAME_BY_INDEX, &status, &size,
@@ -192,21 +228,21 @@ class Win32HttpProbe final : public HttpProbe {
       return static_cast<int>(std::max<uint64_t>(value, 1));
     };
     const int receive = scaled(timeouts_.receive);
-    ::WinHttpSetTimeouts(request, scaled(timeouts_.resolve),
-                         scaled(timeouts_.connect), scaled(timeouts_.send),
-                         receive);
+    Http().SetTimeouts(request, scaled(timeouts_.resolve),
+                       scaled(timeouts_.connect), scaled(timeouts_.send),
+                       receive);
     // Under Wine only this one bounds a server that accepts and never
     // answers.
     DWORD response_ms = static_cast<DWORD>(receive);
-    ::WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT,
-                       &response_ms, sizeof response_ms);
+    Http().SetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT,
+                     &response_ms, sizeof response_ms);
     DWORD redirects = WINHTTP_DISABLE_REDIRECTS;
-    ::WinHttpSetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &redirects,
-                       sizeof redirects);
+    Http().SetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &redirects,
+                     sizeof redirects);
     // No credentials, not even the logged-on user's.
     DWORD logon = WINHTTP_AUTOLOGON_SECURITY_LEVEL_HIGH;
-    ::WinHttpSetOption(request, WINHTTP_OPTION_AUTOLOGON_POLICY, &logon,
-                       sizeof logon);
+    Http().SetOption(request, WINHTTP_OPTION_AUTOLOGON_POLICY, &logon,
+                     sizeof logon);
   }
 
   HttpProbeTimeouts timeouts_;

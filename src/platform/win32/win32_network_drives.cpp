@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/win32/system_library.h"
 #include "platform/win32/wide.h"
 
 namespace zarn {
@@ -18,11 +19,17 @@ class Win32NetworkDrives final : public NetworkDrives {
  public:
   int32_t GetConnection(std::u16string_view local_name,
                         std::u16string& remote_name) override {
+    // mpr.dll, found when the first path on a drive letter is looked up.
+    static const auto get_connection = [] {
+      decltype(::WNetGetConnectionW)* function = nullptr;
+      win32::SystemLibrary(L"mpr.dll").Find("WNetGetConnectionW", function);
+      return function;
+    }();
+    if (!get_connection) return ERROR_NO_NETWORK;
     const std::wstring local = win32::ToWide(local_name);
     std::wstring buffer(kBufferLength, L' ');
     DWORD length = kBufferLength;
-    const DWORD result =
-        ::WNetGetConnectionW(local.c_str(), buffer.data(), &length);
+    const DWORD result = get_connection(local.c_str(), buffer.data(), &length);
     if (result != NO_ERROR) return static_cast<int32_t>(result);
     const size_t nul = buffer.find(L'\0');
     if (nul != std::wstring::npos) buffer.resize(nul);

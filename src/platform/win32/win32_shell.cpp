@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/win32/system_library.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
 
@@ -18,12 +19,19 @@ namespace {
 class Win32Shell final : public Shell {
  public:
   std::u16string FindExecutable(std::u16string_view document) override {
+    // shell32.dll, with its train of DLLs, found at the launch.
+    static const auto find_executable = [] {
+      decltype(::FindExecutableA)* function = nullptr;
+      win32::SystemLibrary(L"shell32.dll").Find("FindExecutableA", function);
+      return function;
+    }();
+    if (!find_executable) return {};
     if (document.find(u'\0') != std::u16string_view::npos) return {};
     const std::string ansi = win32::ToAnsi(document);
     // The shell leaves the buffer untouched when it finds nothing, so it
     // starts out empty; its return code says no more than the buffer.
     char buffer[MAX_PATH + 1] = {};
-    ::FindExecutableA(ansi.c_str(), nullptr, buffer);
+    find_executable(ansi.c_str(), nullptr, buffer);
     buffer[MAX_PATH] = '\0';
     return win32::FromAnsi(std::string_view(buffer, std::strlen(buffer)));
   }
