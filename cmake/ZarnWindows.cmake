@@ -23,7 +23,12 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/main.cpp)
   target_link_libraries(ZARNDaemon PRIVATE zarn_win32)
   zarn_set_warnings(ZARNDaemon)
   if(MINGW)
-    target_link_options(ZARNDaemon PRIVATE -municode)
+    # Sections on page boundaries let a loader map the image and page in
+    # only what runs; at GNU ld's 512-byte default, Wine reads the whole
+    # file into private memory of every daemon. The debug sections that
+    # the static runtime brings are dropped for the same reason.
+    target_link_options(ZARNDaemon PRIVATE -municode
+                        -Wl,--file-alignment,0x1000 -s)
   endif()
 endif()
 
