@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/win32/wide.h"
 
@@ -101,6 +102,41 @@ TEST_F(Win32SettingsStoreTest, OtherValueTypesNeverCrashOrLoseTheValue) {
                            L"Dword", RRF_RT_REG_DWORD, &type, &data, &size),
             ERROR_SUCCESS);
   EXPECT_EQ(data, 42u);
+}
+
+// The store keeps its key open between reads; the checker may delete its
+// settings and write them anew meanwhile.
+TEST_F(Win32SettingsStoreTest, KeyDeletedAndWrittenAnewIsReadAgain) {
+  ASSERT_TRUE(store_->WriteSetting(u"LiveStatusFunc", u"Analyse"));
+  ASSERT_EQ(store_->ReadSetting(u"LiveStatusFunc", u""), u"Analyse");
+  ASSERT_EQ(
+      ::RegDeleteTreeW(HKEY_CURRENT_USER, win32::ToWide(key_path_).c_str()),
+      ERROR_SUCCESS);
+  EXPECT_EQ(store_->ReadSetting(u"LiveStatusFunc", u"gone"), u"gone");
+  const wchar_t again[] = L"SpecialCells";
+  WriteRaw(L"LiveStatusFunc", REG_SZ, again, sizeof again);
+  EXPECT_EQ(store_->ReadSetting(u"LiveStatusFunc", u""), u"SpecialCells");
+}
+
+// Short values are read in one call, longer ones with a buffer of their
+// size: the lengths around that change, with and without a stored NUL.
+TEST_F(Win32SettingsStoreTest, ValuesAroundTheFirstBufferSizeReadWhole) {
+  for (const size_t length : {254u, 255u, 256u, 257u, 511u, 512u}) {
+    for (const bool nul : {true, false}) {
+      SCOPED_TRACE(testing::Message()
+                   << length << (nul ? " with" : " without") << " NUL");
+      std::wstring value;
+      for (size_t i = 0; i < length; ++i) value += wchar_t(L'A' + i % 26);
+      WriteRaw(L"Sized", REG_SZ, value.c_str(),
+               static_cast<DWORD>((length + (nul ? 1 : 0)) * sizeof(wchar_t)));
+      EXPECT_EQ(store_->ReadSetting(u"Sized", u""), win32::FromWide(value));
+    }
+  }
+  // A long value of another type is no text either.
+  const std::vector<BYTE> binary(4000, 0x41);
+  WriteRaw(L"LongBinary", REG_BINARY, binary.data(),
+           static_cast<DWORD>(binary.size()));
+  EXPECT_EQ(store_->ReadSetting(u"LongBinary", u"d"), u"d");
 }
 
 }  // namespace
