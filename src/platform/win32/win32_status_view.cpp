@@ -78,14 +78,18 @@ class Win32StatusView final : public StatusView {
 
   void SetCaption(StatusLabel label, std::u16string_view text) override {
     if (!EnsureWindow()) return;
-    const std::wstring wide = win32::ToWide(text);
-    HWND control = ::GetDlgItem(window_, ControlIdOf(label));
     // The loop sets every caption each second, most of them unchanged; a
-    // label that is set repaints, so only a new text is set.
-    wchar_t current[256] = {};
-    const int length = ::GetWindowTextW(control, current, 256);
-    if (length < 255 && wide == std::wstring_view(current, length)) return;
-    ::SetWindowTextW(control, wide.c_str());
+    // label that is set repaints, so only a new text is set. The texts are
+    // kept here: asking the label for its own would cost calls to the
+    // window system every second.
+    std::wstring& shown = captions_[static_cast<size_t>(label)];
+    if (text ==
+        std::u16string_view(reinterpret_cast<const char16_t*>(shown.data()),
+                            shown.size())) {
+      return;
+    }
+    shown = win32::ToWide(text);
+    ::SetDlgItemTextW(window_, ControlIdOf(label), shown.c_str());
   }
 
   bool Show() override {
@@ -287,6 +291,8 @@ class Win32StatusView final : public StatusView {
   }
 
   HWND window_ = nullptr;
+  // The captions as set, by StatusLabel; the labels start out empty.
+  std::array<std::wstring, 3> captions_;
   HWND last_focus_ = nullptr;
   HFONT bold_font_ = nullptr;
   HFONT label_font_ = nullptr;
