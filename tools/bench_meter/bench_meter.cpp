@@ -9,6 +9,10 @@
 //     limit; after 3 s prints "begin", waits SECONDS, prints their CPU
 //     seconds in that time (GetProcessTimes) and their peak working sets
 //     (GetProcessMemoryInfo, opened by id), then "end", and closes both.
+//   bench_meter.exe ops RUNS FOLDER
+//     the CPU time (GetThreadTimes, this thread, in 10 ms ticks under Wine)
+//     and the wall time of each backend operation that a supervision cycle
+//     makes, averaged over RUNS calls: "op NAME CPU_US WALL_US".
 #include <windows.h>
 // psapi.h needs windows.h first.
 #include <psapi.h>
@@ -175,6 +179,60 @@ int Idle(int seconds, const std::wstring& folder) {
   return 0;
 }
 
+double ThreadCpuMicroseconds() {
+  FILETIME created, exited, kernel, user;
+  ::GetThreadTimes(::GetCurrentThread(), &created, &exited, &kernel, &user);
+  const auto value = [](FILETIME t) {
+    return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+  };
+  return static_cast<double>(value(kernel) + value(user)) / 10.0;
+}
+
+template <typename Operation>
+void TimeOperation(const char* name, int runs, Operation operation) {
+  const double start = ThreadCpuMicroseconds();
+  const double wall = Now();
+  for (int run = 0; run < runs; ++run) operation(run);
+  std::printf("op %s %.1f %.1f\n", name,
+              (ThreadCpuMicroseconds() - start) / runs,
+              (Now() - wall) * 1000 / runs);
+  std::fflush(stdout);
+}
+
+// What one cycle is made of, one backend call at a time, in this process
+// with a status window of its own.
+int Operations(int runs) {
+  auto store = zarn::NewWin32SettingsStore();
+  auto regional = zarn::NewWin32Regional();
+  auto clock = zarn::NewWin32Clock();
+  HandOver(*store);
+  const std::u16string report =
+      store->ReadSetting(zarn::settings::kLiveStatusTime, u"");
+  TimeOperation("ReadSetting", runs, [&](int) {
+    store->ReadSetting(zarn::settings::kLiveStatusTime, u"");
+  });
+  TimeOperation("ParseDateTime", runs,
+                [&](int) { regional->ParseDateTime(report); });
+  TimeOperation("FormatSpan", runs,
+                [&](int run) { regional->FormatSpan(run % 86400); });
+  TimeOperation("ClockNow", runs, [&](int) { clock->Now(); });
+  auto view = zarn::NewWin32StatusView();
+  if (!view->Show()) return 2;
+  zarn::ButtonFlags flags;
+  TimeOperation("ProcessPendingEvents", runs,
+                [&](int) { view->ProcessPendingEvents(flags); });
+  TimeOperation("SetCaptionSame", runs, [&](int) {
+    view->SetCaption(zarn::StatusLabel::kStatus, u"\u00dcberwache...");
+    view->ProcessPendingEvents(flags);
+  });
+  TimeOperation("SetCaptionNew", runs, [&](int run) {
+    view->SetCaption(zarn::StatusLabel::kStatus2, regional->FormatSpan(run));
+    view->ProcessPendingEvents(flags);
+  });
+  view->Unload();
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -182,5 +240,6 @@ int wmain(int argc, wchar_t** argv) {
   const int number = std::wcstol(argv[2], nullptr, 10);
   if (std::wcscmp(argv[1], L"startup") == 0) return StartUp(number, argv[3]);
   if (std::wcscmp(argv[1], L"idle") == 0) return Idle(number, argv[3]);
+  if (std::wcscmp(argv[1], L"ops") == 0) return Operations(number);
   return 1;
 }
