@@ -5,6 +5,7 @@
 
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_test_support.h"
 
 namespace zarn::faults {
 namespace {
@@ -95,13 +96,6 @@ void EndProcess(win32::UniqueHandle& process) {
 
 }  // namespace
 
-std::wstring BuildFolder() {
-  wchar_t path[MAX_PATH * 4] = {};
-  ::GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
-  std::wstring folder(path);
-  return folder.substr(0, folder.find_last_of(L'\\') + 1);
-}
-
 DateTime LocalNow() { return NewWin32Clock()->Now(); }
 
 // Year first, the one form that the regional conversion of every locale
@@ -126,9 +120,9 @@ AppFolder::AppFolder() {
   daemon_ = path_ + L"ZARNDaemon.exe";
   excel_ = path_ + L"fakeexcel.exe";
   workbook_ = L"Prüfmappe" + Extension();
-  ::CopyFileW((BuildFolder() + L"ZARNDaemon.exe").c_str(), daemon_.c_str(),
+  ::CopyFileW((win32::OwnFolder() + L"ZARNDaemon.exe").c_str(), daemon_.c_str(),
               FALSE);
-  ::CopyFileW((BuildFolder() + L"fakeexcel.exe").c_str(), excel_.c_str(),
+  ::CopyFileW((win32::OwnFolder() + L"fakeexcel.exe").c_str(), excel_.c_str(),
               FALSE);
   WriteFile(workbook_, "");
   RemoveAssociation();
@@ -168,17 +162,7 @@ bool AppFolder::WriteLimits(const std::string& cancel, const std::string& load,
 }
 
 std::string AppFolder::ReadFile(const std::wstring& name) const {
-  win32::UniqueFileHandle file(::CreateFileW(
-      (path_ + name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-      nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!file) return {};
-  std::string out;
-  char buffer[4096];
-  DWORD n = 0;
-  while (::ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr) && n > 0) {
-    out.append(buffer, n);
-  }
-  return out;
+  return win32::ReadFileBytes(path_ + name).value_or("");
 }
 
 bool AppFolder::Exists(const std::wstring& name) const {

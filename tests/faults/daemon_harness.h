@@ -16,10 +16,6 @@
 
 namespace zarn::faults {
 
-// The folder of the test program, with a trailing backslash; the daemon
-// and the tools are built there.
-std::wstring BuildFolder();
-
 // Milliseconds of a monotonic clock.
 inline ULONGLONG Ticks() { return ::GetTickCount64(); }
 
