@@ -10,33 +10,6 @@
 namespace zarn::faults {
 namespace {
 
-// The workbook type is machine-wide: each test program takes its own.
-std::wstring Extension() {
-  return L".zarnfault" + std::to_wstring(::GetCurrentProcessId());
-}
-std::wstring ProgId() { return L"ZarnFault.Workbook" + Extension(); }
-
-bool WriteDefault(HKEY root, const std::wstring& key,
-                  const std::wstring& value) {
-  win32::UniqueRegKey handle;
-  if (::RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                        nullptr, handle.put(), nullptr) != ERROR_SUCCESS) {
-    return false;
-  }
-  return ::RegSetValueExW(handle.get(), nullptr, 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>((value.size() + 1) *
-                                             sizeof(wchar_t))) == ERROR_SUCCESS;
-}
-
-void RemoveAssociation() {
-  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-    const std::wstring classes = L"Software\\Classes\\";
-    ::RegDeleteTreeW(root, (classes + Extension()).c_str());
-    ::RegDeleteTreeW(root, (classes + ProgId()).c_str());
-  }
-}
-
 void RemoveTree(const std::wstring& folder) {
   WIN32_FIND_DATAW data = {};
   HANDLE find = ::FindFirstFileW((folder + L"*").c_str(), &data);
@@ -119,25 +92,16 @@ AppFolder::AppFolder() {
   ::CreateDirectoryW(path_.c_str(), nullptr);
   daemon_ = path_ + L"ZARNDaemon.exe";
   excel_ = path_ + L"fakeexcel.exe";
-  workbook_ = L"Prüfmappe" + Extension();
+  workbook_ = L"Prüfmappe" + association_.extension();
   ::CopyFileW((win32::OwnFolder() + L"ZARNDaemon.exe").c_str(), daemon_.c_str(),
               FALSE);
   ::CopyFileW((win32::OwnFolder() + L"fakeexcel.exe").c_str(), excel_.c_str(),
               FALSE);
   WriteFile(workbook_, "");
-  RemoveAssociation();
-  const std::wstring command = L"\"" + excel_ + L"\" \"%1\"";
-  const std::wstring classes = L"Software\\Classes\\";
-  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-    WriteDefault(root, classes + Extension(), ProgId());
-    WriteDefault(root, classes + ProgId() + L"\\shell\\open\\command", command);
-  }
+  association_.OpenWith(excel_);
 }
 
-AppFolder::~AppFolder() {
-  RemoveAssociation();
-  RemoveTree(path_);
-}
+AppFolder::~AppFolder() { RemoveTree(path_); }
 
 bool AppFolder::WriteFile(const std::wstring& name,
                           const std::string& bytes) const {

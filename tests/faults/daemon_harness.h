@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/date_time.h"
+#include "platform/win32/test_association.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/win32_status_view.h"
 
@@ -58,6 +59,7 @@ class AppFolder {
   std::wstring daemon_;
   std::wstring excel_;
   std::wstring workbook_;
+  win32::TestAssociation association_{L"zarnfault"};
 };
 
 // The daemon's process, started from its folder; ended when its owner goes
