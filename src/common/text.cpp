@@ -75,6 +75,19 @@ std::u16string ToDecimal(int64_t value) {
   return std::u16string(s.begin(), s.end());
 }
 
+bool ReadDigits(std::u16string_view text, size_t& pos, size_t min_digits,
+                size_t max_digits, int& value) {
+  size_t digits = 0;
+  value = 0;
+  while (pos < text.size() && digits < max_digits && text[pos] >= u'0' &&
+         text[pos] <= u'9') {
+    value = value * 10 + (text[pos] - u'0');
+    ++pos;
+    ++digits;
+  }
+  return digits >= min_digits;
+}
+
 std::u16string Utf8ToUtf16(std::string_view in) {
   std::u16string out;
   out.reserve(in.size());

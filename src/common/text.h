@@ -28,6 +28,12 @@ std::u16string RemoveAll(std::u16string_view text, std::u16string_view part);
 // Decimal text of a signed number, with a minus sign when negative.
 std::u16string ToDecimal(int64_t value);
 
+// Reads the ASCII digits at `pos`, at most `max_digits` of them, into
+// `value` and moves `pos` behind them, for the parsers of date texts.
+// False when fewer than `min_digits` stood there.
+bool ReadDigits(std::u16string_view text, size_t& pos, size_t min_digits,
+                size_t max_digits, int& value);
+
 // UTF-8 <-> UTF-16, for tests, file names on Linux and the log of tools.
 // Ill-formed input becomes U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view utf8);

@@ -37,5 +37,32 @@ TEST(TextTest, Utf8RoundTripAndReplacement) {
   EXPECT_EQ(ToDecimal(-812), u"-812");
 }
 
+TEST(TextTest, ReadDigitsTakesAtMostMaxAndNeedsAtLeastMin) {
+  struct Case {
+    const char16_t* text;
+    size_t start;
+    size_t min_digits;
+    size_t max_digits;
+    bool ok;
+    size_t end;
+    int value;
+  };
+  const Case cases[] = {
+      {u"06 Nov", 0, 1, 2, true, 2, 6},   {u"6 Nov", 0, 1, 2, true, 1, 6},
+      {u"1994 ", 0, 4, 4, true, 4, 1994}, {u"199 ", 0, 4, 4, false, 3, 199},
+      {u"12345", 0, 1, 4, true, 4, 1234}, {u"12:34:56", 3, 2, 2, true, 5, 34},
+      {u":30", 0, 1, 2, false, 0, 0},     {u"", 0, 1, 2, false, 0, 0},
+      {u"\uFF11", 0, 1, 2, false, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(c.text));
+    size_t pos = c.start;
+    int value = -1;
+    EXPECT_EQ(ReadDigits(c.text, pos, c.min_digits, c.max_digits, value), c.ok);
+    EXPECT_EQ(pos, c.end);
+    EXPECT_EQ(value, c.value);
+  }
+}
+
 }  // namespace
 }  // namespace zarn

@@ -4,16 +4,14 @@
 
 #include "common/text.h"
 #include "testing/fake_code_page_converter.h"
-#include "testing/fake_file_system.h"
-#include "testing/fake_http_probe.h"
-#include "testing/fake_network_drives.h"
+#include "testing/helpers_fixture.h"
 
 namespace zarn {
 namespace {
 
 using Entries = std::vector<std::u16string>;
 
-class CfgReaderTest : public ::testing::Test {
+class CfgReaderTest : public HelpersFixture {
  protected:
   // Parses `text` as the decoded reading of a file would.
   void Parse(std::u16string_view text) { reader_.GetCFGString(text); }
@@ -23,11 +21,6 @@ class CfgReaderTest : public ::testing::Test {
     return values;
   }
 
-  FakeFileSystem fs_;
-  FakeHttpProbe http_;
-  FakeNetworkDrives drives_;
-  Unc unc_{drives_};
-  Helpers helpers_{fs_, http_, unc_};
   FakeCodePageConverter code_pages_;
   CfgReader reader_{helpers_, fs_, code_pages_};
 };

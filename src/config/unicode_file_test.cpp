@@ -6,20 +6,13 @@
 
 #include "testing/encoding_cases.h"
 #include "testing/fake_code_page_converter.h"
-#include "testing/fake_file_system.h"
-#include "testing/fake_http_probe.h"
-#include "testing/fake_network_drives.h"
+#include "testing/helpers_fixture.h"
 
 namespace zarn {
 namespace {
 
-class UnicodeFileTest : public ::testing::Test {
+class UnicodeFileTest : public HelpersFixture {
  protected:
-  FakeFileSystem fs_;
-  FakeHttpProbe http_;
-  FakeNetworkDrives drives_;
-  Unc unc_{drives_};
-  Helpers helpers_{fs_, http_, unc_};
   FakeCodePageConverter code_pages_;
   UnicodeFile file_{helpers_, fs_, code_pages_};
 };

@@ -27,19 +27,6 @@ std::u16string QueryForm(std::u16string_view path) {
   return std::u16string(path);
 }
 
-bool ReadDigits(std::u16string_view text, size_t& pos, size_t min_digits,
-                size_t max_digits, int& value) {
-  size_t digits = 0;
-  value = 0;
-  while (pos < text.size() && digits < max_digits && text[pos] >= u'0' &&
-         text[pos] <= u'9') {
-    value = value * 10 + (text[pos] - u'0');
-    ++pos;
-    ++digits;
-  }
-  return digits >= min_digits;
-}
-
 bool ReadChar(std::u16string_view text, size_t& pos, char16_t c) {
   if (pos >= text.size() || text[pos] != c) return false;
   ++pos;

@@ -2,27 +2,19 @@
 #include <gtest/gtest.h>
 
 #include "paths/helpers.h"
-#include "testing/fake_file_system.h"
-#include "testing/fake_http_probe.h"
-#include "testing/fake_network_drives.h"
+#include "testing/helpers_fixture.h"
 
 namespace zarn {
 namespace {
 
 using Calls = std::vector<std::u16string>;
 
-class HelpersFolderTest : public ::testing::Test {
+class HelpersFolderTest : public HelpersFixture {
  protected:
   void SetUp() override {
     fs_.AddFolder(u"C:\\Daemon");
     helpers_.set_program_folder(u"C:\\Daemon\\");
   }
-
-  FakeFileSystem fs_;
-  FakeHttpProbe http_;
-  FakeNetworkDrives drives_;
-  Unc unc_{drives_};
-  Helpers helpers_{fs_, http_, unc_};
 };
 
 TEST_F(HelpersFolderTest, MakePathCreatesEachFolderInOrder) {

@@ -3,14 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "common/text.h"
-#include "testing/fake_file_system.h"
-#include "testing/fake_http_probe.h"
-#include "testing/fake_network_drives.h"
+#include "testing/helpers_fixture.h"
 
 namespace zarn {
 namespace {
 
-class HelpersTest : public ::testing::Test {
+class HelpersTest : public HelpersFixture {
  protected:
   static HttpHeadResponse Answer(int status,
                                  std::optional<std::u16string> length = {},
@@ -18,12 +16,6 @@ class HelpersTest : public ::testing::Test {
     return HttpHeadResponse{true, status, std::move(length),
                             std::move(modified)};
   }
-
-  FakeFileSystem fs_;
-  FakeHttpProbe http_;
-  FakeNetworkDrives drives_;
-  Unc unc_{drives_};
-  Helpers helpers_{fs_, http_, unc_};
 };
 
 TEST_F(HelpersTest, FindsFilesAndFolders) {

@@ -8,30 +8,16 @@
 namespace zarn {
 namespace {
 
-// Reads up to `max_digits` digits at `pos`; at least one.
-bool ReadNumber(std::u16string_view text, size_t& pos, int max_digits,
-                int& value) {
-  int digits = 0;
-  value = 0;
-  while (pos < text.size() && digits < max_digits && text[pos] >= u'0' &&
-         text[pos] <= u'9') {
-    value = value * 10 + (text[pos] - u'0');
-    ++pos;
-    ++digits;
-  }
-  return digits > 0;
-}
-
 bool ReadTime(std::u16string_view text, size_t& pos, CivilTime& t) {
-  if (!ReadNumber(text, pos, 2, t.hour) || pos >= text.size() ||
+  if (!ReadDigits(text, pos, 1, 2, t.hour) || pos >= text.size() ||
       text[pos] != u':') {
     return false;
   }
   ++pos;
-  if (!ReadNumber(text, pos, 2, t.minute)) return false;
+  if (!ReadDigits(text, pos, 1, 2, t.minute)) return false;
   if (pos < text.size() && text[pos] == u':') {
     ++pos;
-    if (!ReadNumber(text, pos, 2, t.second)) return false;
+    if (!ReadDigits(text, pos, 1, 2, t.second)) return false;
   }
   return t.hour < 24 && t.minute < 60 && t.second < 60;
 }
@@ -54,10 +40,10 @@ std::optional<DateTime> FakeRegional::ParseDateTime(std::u16string_view raw) {
   CivilTime t;
   size_t pos = 0;
   if (text.find(u'.') != std::u16string::npos) {
-    if (!ReadNumber(text, pos, 2, t.day) || pos >= text.size() ||
-        text[pos++] != u'.' || !ReadNumber(text, pos, 2, t.month) ||
+    if (!ReadDigits(text, pos, 1, 2, t.day) || pos >= text.size() ||
+        text[pos++] != u'.' || !ReadDigits(text, pos, 1, 2, t.month) ||
         pos >= text.size() || text[pos++] != u'.' ||
-        !ReadNumber(text, pos, 4, t.year)) {
+        !ReadDigits(text, pos, 1, 4, t.year)) {
       return std::nullopt;
     }
     if (t.year < 100 || t.month < 1 || t.month > 12 || t.day < 1 ||

@@ -6,19 +6,17 @@
 #include "testing/fake_clock.h"
 #include "testing/fake_code_page_converter.h"
 #include "testing/fake_file_appender.h"
-#include "testing/fake_file_system.h"
-#include "testing/fake_http_probe.h"
-#include "testing/fake_network_drives.h"
 #include "testing/fake_regional.h"
 #include "testing/fake_settings_store.h"
 #include "testing/fake_shell.h"
+#include "testing/helpers_fixture.h"
 
 namespace zarn {
 namespace {
 
 constexpr char16_t kBook[] = u"D:\\Data\\My Book.xls";
 
-class CheckerLaunchTest : public ::testing::Test {
+class CheckerLaunchTest : public HelpersFixture {
  protected:
   CheckerLaunchTest() {
     fs_.AddFolder(u"C:\\Logs");
@@ -30,12 +28,7 @@ class CheckerLaunchTest : public ::testing::Test {
   FakeSettingsStore settings_;
   FakeShell shell_;
   FakeFileAppender files_;
-  FakeFileSystem fs_;
   FakeCodePageConverter code_pages_;
-  FakeHttpProbe http_;
-  FakeNetworkDrives drives_;
-  Unc unc_{drives_};
-  Helpers helpers_{fs_, http_, unc_};
   DaemonLog log_{helpers_, files_, clock_, regional_, code_pages_};
   CheckerLaunch launch_{settings_, shell_, log_, clock_};
 };

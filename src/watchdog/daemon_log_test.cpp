@@ -6,15 +6,13 @@
 #include "testing/fake_clock.h"
 #include "testing/fake_code_page_converter.h"
 #include "testing/fake_file_appender.h"
-#include "testing/fake_file_system.h"
-#include "testing/fake_http_probe.h"
-#include "testing/fake_network_drives.h"
 #include "testing/fake_regional.h"
+#include "testing/helpers_fixture.h"
 
 namespace zarn {
 namespace {
 
-class DaemonLogTest : public ::testing::Test {
+class DaemonLogTest : public HelpersFixture {
  protected:
   DaemonLogTest() { fs_.AddFolder(u"C:\\Logs"); }
 
@@ -23,12 +21,7 @@ class DaemonLogTest : public ::testing::Test {
   FakeClock clock_;
   FakeRegional regional_;
   FakeFileAppender files_;
-  FakeFileSystem fs_;
   FakeCodePageConverter code_pages_;
-  FakeHttpProbe http_;
-  FakeNetworkDrives drives_;
-  Unc unc_{drives_};
-  Helpers helpers_{fs_, http_, unc_};
   DaemonLog log_{helpers_, files_, clock_, regional_, code_pages_};
   const DateTime when_ = DateTime::FromCivil(2026, 12, 6, 3, 41, 47);
 };

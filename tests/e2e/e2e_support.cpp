@@ -168,34 +168,10 @@ int EndProcessesIn(const std::wstring& folder) {
   return ended;
 }
 
-HWND FindWindowOf(DWORD id, const wchar_t* window_class, const wchar_t* title) {
-  HWND window = nullptr;
-  while ((window = ::FindWindowExW(nullptr, window, window_class, title))) {
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    if (owner == id) return window;
-  }
-  return nullptr;
-}
-
 std::wstring WindowText(HWND window) {
   wchar_t buffer[1024] = {};
   const int n = ::GetWindowTextW(window, buffer, 1024);
   return std::wstring(buffer, n > 0 ? static_cast<size_t>(n) : 0);
-}
-
-std::optional<std::string> ReadFileBytes(const std::wstring& path) {
-  win32::UniqueFileHandle file(::CreateFileW(
-      path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-      OPEN_EXISTING, 0, nullptr));
-  if (!file) return std::nullopt;
-  std::string out;
-  char buffer[4096];
-  DWORD n = 0;
-  while (::ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr) && n > 0) {
-    out.append(buffer, n);
-  }
-  return out;
 }
 
 bool WriteFileBytes(const std::wstring& path, std::string_view bytes) {
@@ -211,17 +187,6 @@ bool WriteFileBytes(const std::wstring& path, std::string_view bytes) {
 
 bool FileExists(const std::wstring& path) {
   return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string Utf8(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(),
-                                         static_cast<int>(text.size()), nullptr,
-                                         0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                        out.data(), size, nullptr, nullptr);
-  return out;
 }
 
 std::wstring FromUtf8(std::string_view text) {

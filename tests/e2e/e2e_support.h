@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/win32/unique_resource.h"
+#include "platform/win32/win32_test_support.h"
 
 namespace zarn::e2e {
 
@@ -88,18 +89,17 @@ std::vector<DWORD> ProcessesIn(const std::wstring& folder,
 // are gone; gives how many it ended.
 int EndProcessesIn(const std::wstring& folder);
 
-// The first top-level window of process `id` with that class and title
-// (either may be null), hidden windows included.
-HWND FindWindowOf(DWORD id, const wchar_t* window_class, const wchar_t* title);
+// Shared with the backend and fault tests.
+using win32::FindWindowOf;
+using win32::ReadFileBytes;
+using win32::Utf8;
+
 std::wstring WindowText(HWND window);
 
-// The whole file as bytes; nothing when it can't be opened.
-std::optional<std::string> ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, std::string_view bytes);
 bool FileExists(const std::wstring& path);
 
-// UTF-16 <-> UTF-8, for messages and the tools' UTF-8 files.
-std::string Utf8(std::wstring_view text);
+// UTF-8 to UTF-16, for the tools' UTF-8 files.
 std::wstring FromUtf8(std::string_view text);
 
 // Sets the default value of HKEY_`root`\Software\Classes\`subkey`.

@@ -5,36 +5,10 @@
 
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_test_support.h"
 
 namespace zarn::faults {
 namespace {
-
-// The workbook type is machine-wide: each test program takes its own.
-std::wstring Extension() {
-  return L".zarnfault" + std::to_wstring(::GetCurrentProcessId());
-}
-std::wstring ProgId() { return L"ZarnFault.Workbook" + Extension(); }
-
-bool WriteDefault(HKEY root, const std::wstring& key,
-                  const std::wstring& value) {
-  win32::UniqueRegKey handle;
-  if (::RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                        nullptr, handle.put(), nullptr) != ERROR_SUCCESS) {
-    return false;
-  }
-  return ::RegSetValueExW(handle.get(), nullptr, 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>((value.size() + 1) *
-                                             sizeof(wchar_t))) == ERROR_SUCCESS;
-}
-
-void RemoveAssociation() {
-  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-    const std::wstring classes = L"Software\\Classes\\";
-    ::RegDeleteTreeW(root, (classes + Extension()).c_str());
-    ::RegDeleteTreeW(root, (classes + ProgId()).c_str());
-  }
-}
 
 void RemoveTree(const std::wstring& folder) {
   WIN32_FIND_DATAW data = {};
@@ -95,13 +69,6 @@ void EndProcess(win32::UniqueHandle& process) {
 
 }  // namespace
 
-std::wstring BuildFolder() {
-  wchar_t path[MAX_PATH * 4] = {};
-  ::GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
-  std::wstring folder(path);
-  return folder.substr(0, folder.find_last_of(L'\\') + 1);
-}
-
 DateTime LocalNow() { return NewWin32Clock()->Now(); }
 
 // Year first, the one form that the regional conversion of every locale
@@ -125,25 +92,16 @@ AppFolder::AppFolder() {
   ::CreateDirectoryW(path_.c_str(), nullptr);
   daemon_ = path_ + L"ZARNDaemon.exe";
   excel_ = path_ + L"fakeexcel.exe";
-  workbook_ = L"Prüfmappe" + Extension();
-  ::CopyFileW((BuildFolder() + L"ZARNDaemon.exe").c_str(), daemon_.c_str(),
+  workbook_ = L"Prüfmappe" + association_.extension();
+  ::CopyFileW((win32::OwnFolder() + L"ZARNDaemon.exe").c_str(), daemon_.c_str(),
               FALSE);
-  ::CopyFileW((BuildFolder() + L"fakeexcel.exe").c_str(), excel_.c_str(),
+  ::CopyFileW((win32::OwnFolder() + L"fakeexcel.exe").c_str(), excel_.c_str(),
               FALSE);
   WriteFile(workbook_, "");
-  RemoveAssociation();
-  const std::wstring command = L"\"" + excel_ + L"\" \"%1\"";
-  const std::wstring classes = L"Software\\Classes\\";
-  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-    WriteDefault(root, classes + Extension(), ProgId());
-    WriteDefault(root, classes + ProgId() + L"\\shell\\open\\command", command);
-  }
+  association_.OpenWith(excel_);
 }
 
-AppFolder::~AppFolder() {
-  RemoveAssociation();
-  RemoveTree(path_);
-}
+AppFolder::~AppFolder() { RemoveTree(path_); }
 
 bool AppFolder::WriteFile(const std::wstring& name,
                           const std::string& bytes) const {
@@ -168,17 +126,7 @@ bool AppFolder::WriteLimits(const std::string& cancel, const std::string& load,
 }
 
 std::string AppFolder::ReadFile(const std::wstring& name) const {
-  win32::UniqueFileHandle file(::CreateFileW(
-      (path_ + name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-      nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!file) return {};
-  std::string out;
-  char buffer[4096];
-  DWORD n = 0;
-  while (::ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr) && n > 0) {
-    out.append(buffer, n);
-  }
-  return out;
+  return win32::ReadFileBytes(path_ + name).value_or("");
 }
 
 bool AppFolder::Exists(const std::wstring& name) const {

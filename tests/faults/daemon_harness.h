@@ -11,14 +11,11 @@
 #include <vector>
 
 #include "common/date_time.h"
+#include "platform/win32/test_association.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/win32_status_view.h"
 
 namespace zarn::faults {
-
-// The folder of the test program, with a trailing backslash; the daemon
-// and the tools are built there.
-std::wstring BuildFolder();
 
 // Milliseconds of a monotonic clock.
 inline ULONGLONG Ticks() { return ::GetTickCount64(); }
@@ -62,6 +59,7 @@ class AppFolder {
   std::wstring daemon_;
   std::wstring excel_;
   std::wstring workbook_;
+  win32::TestAssociation association_{L"zarnfault"};
 };
 
 // The daemon's process, started from its folder; ended when its owner goes

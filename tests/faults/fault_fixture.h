@@ -10,6 +10,7 @@
 
 #include "daemon_harness.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/win32_test_support.h"
 #include "settings_snapshot.h"
 
 namespace zarn::faults {
@@ -25,7 +26,7 @@ class DaemonFaultTest : public ::testing::Test {
   void SetUp() override {
     const std::wstring title =
         L"ZARN Aufwärmen " + std::to_wstring(::GetCurrentProcessId());
-    ToolProcess warm_up(BuildFolder() + L"proc_helper.exe",
+    ToolProcess warm_up(win32::OwnFolder() + L"proc_helper.exe",
                         L"--window \"" + title + L"\" --seconds 30");
     ASSERT_TRUE(WaitUntil(
         [&] { return ::FindWindowW(L"XLMain", title.c_str()) != nullptr; },

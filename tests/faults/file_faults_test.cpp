@@ -6,6 +6,7 @@
 #include <string>
 
 #include "fault_fixture.h"
+#include "platform/win32/win32_test_support.h"
 
 namespace zarn::faults {
 namespace {
@@ -32,7 +33,7 @@ class FileFaultTest : public DaemonFaultTest {
     if (!box) return result;
 
     const std::wstring log = app_ / L"daemon.log";
-    ToolProcess holder(BuildFolder() + L"file_holder.exe",
+    ToolProcess holder(win32::OwnFolder() + L"file_holder.exe",
                        L"\"" + log + L"\" " + std::to_wstring(hold_ms));
     EXPECT_TRUE(WaitUntil([&] { return app_.Exists(L"daemon.log"); }, 10000));
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "fault_fixture.h"
+#include "platform/win32/win32_test_support.h"
 
 namespace zarn::faults {
 namespace {
@@ -38,7 +39,7 @@ TEST_F(StoreFaultTest, CheckerRewritingItsReportHundredTimesASecond) {
   const Snapshot before = TakeSnapshot();
 
   const std::wstring count_file = app_ / L"rounds.txt";
-  ToolProcess writer(BuildFolder() + L"status_writer.exe",
+  ToolProcess writer(win32::OwnFolder() + L"status_writer.exe",
                      L"20 10 \"" + count_file + L"\"");
   ASSERT_TRUE(writer.started());
   DaemonProcess daemon(app_);
@@ -109,7 +110,7 @@ TEST_F(StoreFaultTest, ProcessListOfAnotherTypeIsLeftAlone) {
   WriteCheckerValues();
   ASSERT_TRUE(app_.WriteLimits("00:00:02"));
   ToolProcess excel(
-      BuildFolder() + L"proc_helper.exe",
+      win32::OwnFolder() + L"proc_helper.exe",
       L"--window \"" + std::wstring(kCaption) + L"\" --seconds 60");
   ASSERT_TRUE(excel.started());
   ASSERT_TRUE(WaitUntil(
@@ -139,7 +140,7 @@ TEST_F(StoreFaultTest, ProcessListOfTenThousandEntriesIsWorkedOff) {
   WriteCheckerValues();
   ASSERT_TRUE(app_.WriteLimits("00:00:02"));
   ToolProcess excel(
-      BuildFolder() + L"proc_helper.exe",
+      win32::OwnFolder() + L"proc_helper.exe",
       L"--window \"" + std::wstring(kCaption) + L"\" --seconds 300");
   ASSERT_TRUE(excel.started());
   ASSERT_TRUE(WaitUntil(

@@ -10,18 +10,11 @@
 
 #include <string>
 
+#include "platform/win32/win32_test_support.h"
+
 namespace {
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(),
-                                         static_cast<int>(text.size()), nullptr,
-                                         0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                        out.data(), size, nullptr, nullptr);
-  return out;
-}
+using zarn::win32::Utf8;
 
 bool ShownAsAsked(HINSTANCE instance, int show_command) {
   WNDCLASSW window_class = {};

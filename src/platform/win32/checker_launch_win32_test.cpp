@@ -10,15 +10,9 @@
 
 #include "common/text.h"
 #include "platform/win32/test_association.h"
+#include "platform/win32/test_daemon_log.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
-#include "platform/win32/win32_clock.h"
-#include "platform/win32/win32_code_page.h"
-#include "platform/win32/win32_file_appender.h"
-#include "platform/win32/win32_file_system.h"
-#include "platform/win32/win32_http_probe.h"
-#include "platform/win32/win32_network_drives.h"
-#include "platform/win32/win32_regional.h"
 #include "platform/win32/win32_settings_store.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_test_support.h"
@@ -35,11 +29,7 @@ constexpr std::u16string_view kTestKey =
 class CheckerLaunchWin32Test : public ::testing::Test {
  protected:
   void SetUp() override {
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    folder_ = std::wstring(temp) + L"ZARN Neustart Prüfung " +
-              std::to_wstring(::GetCurrentProcessId()) + L"\\";
-    ::CreateDirectoryW(folder_.c_str(), nullptr);
+    folder_ = win32::MakeOwnTempFolder(L"ZARN Neustart Prüfung ");
     workbook_ = folder_ + L"Check Mappe" + association_.extension();
     win32::UniqueFileHandle file(::CreateFileW(workbook_.c_str(), GENERIC_WRITE,
                                                0, nullptr, CREATE_ALWAYS, 0,
@@ -89,17 +79,9 @@ class CheckerLaunchWin32Test : public ::testing::Test {
 
   std::unique_ptr<SettingsStore> settings_ = NewWin32SettingsStore(kTestKey);
   std::unique_ptr<Shell> shell_ = NewWin32Shell();
-  std::unique_ptr<Clock> clock_ = NewWin32Clock();
-  std::unique_ptr<Regional> regional_ = NewWin32Regional();
-  std::unique_ptr<CodePageConverter> code_pages_ = NewWin32CodePageConverter();
-  std::unique_ptr<FileAppender> appender_ = NewWin32FileAppender();
-  std::unique_ptr<FileSystem> fs_ = NewWin32FileSystem();
-  std::unique_ptr<HttpProbe> http_ = NewWin32HttpProbe();
-  std::unique_ptr<NetworkDrives> drives_ = NewWin32NetworkDrives();
-  Unc unc_{*drives_};
-  Helpers helpers_{*fs_, *http_, unc_};
-  DaemonLog log_{helpers_, *appender_, *clock_, *regional_, *code_pages_};
-  CheckerLaunch launch_{*settings_, *shell_, log_, *clock_};
+  win32::TestDaemonLog backends_;
+  DaemonLog& log_ = backends_.log;
+  CheckerLaunch launch_{*settings_, *shell_, log_, *backends_.clock};
 };
 
 TEST_F(CheckerLaunchWin32Test, StartsExcelWithSlashRShownAsTheSettingSays) {

@@ -6,20 +6,12 @@
 // oleauto.h needs windows.h first.
 #include <oleauto.h>
 
-#include <memory>
 #include <string>
 
+#include "platform/win32/test_daemon_log.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
-#include "platform/win32/win32_clock.h"
-#include "platform/win32/win32_code_page.h"
-#include "platform/win32/win32_file_appender.h"
-#include "platform/win32/win32_file_system.h"
-#include "platform/win32/win32_http_probe.h"
-#include "platform/win32/win32_network_drives.h"
-#include "platform/win32/win32_regional.h"
 #include "platform/win32/win32_test_support.h"
-#include "watchdog/daemon_log.h"
 
 namespace zarn {
 namespace {
@@ -30,11 +22,7 @@ namespace {
 class DaemonLogWin32Test : public ::testing::Test {
  protected:
   void SetUp() override {
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    folder_ = std::wstring(temp) + L"ZARN Protokoll Prüfung " +
-              std::to_wstring(::GetCurrentProcessId()) + L"\\";
-    ::CreateDirectoryW(folder_.c_str(), nullptr);
+    folder_ = win32::MakeOwnTempFolder(L"ZARN Protokoll Prüfung ");
     path_ = folder_ + L"daemon.log";
     ::DeleteFileW(path_.c_str());
   }
@@ -58,16 +46,8 @@ class DaemonLogWin32Test : public ::testing::Test {
 
   std::wstring folder_;
   std::wstring path_;
-  std::unique_ptr<Clock> clock_ = NewWin32Clock();
-  std::unique_ptr<Regional> regional_ = NewWin32Regional();
-  std::unique_ptr<CodePageConverter> code_pages_ = NewWin32CodePageConverter();
-  std::unique_ptr<FileAppender> appender_ = NewWin32FileAppender();
-  std::unique_ptr<FileSystem> fs_ = NewWin32FileSystem();
-  std::unique_ptr<HttpProbe> http_ = NewWin32HttpProbe();
-  std::unique_ptr<NetworkDrives> drives_ = NewWin32NetworkDrives();
-  Unc unc_{*drives_};
-  Helpers helpers_{*fs_, *http_, unc_};
-  DaemonLog log_{helpers_, *appender_, *clock_, *regional_, *code_pages_};
+  win32::TestDaemonLog backends_;
+  DaemonLog& log_ = backends_.log;
 };
 
 TEST_F(DaemonLogWin32Test, WritesThePlatformsDateTextAndTheFixedLayout) {

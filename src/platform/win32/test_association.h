@@ -1,8 +1,8 @@
-// For the tests of the checker's launch only: a document type of the test
-// program's own, associated with a chosen program the way an Office
-// installation associates .xls with EXCEL.EXE. Windows keeps per-user
-// associations in HKCU\Software\Classes, Wine reads only the machine's
-// (HKLM\Software\Classes), so both get the same classes.
+// For the tests that launch the checker through the shell: a document
+// type of the test program's own, associated with a chosen program the way
+// an Office installation associates .xls with EXCEL.EXE. Windows keeps
+// per-user associations in HKCU\Software\Classes, Wine reads only the
+// machine's (HKLM\Software\Classes), so both get the same classes.
 #ifndef ZARN_PLATFORM_WIN32_TEST_ASSOCIATION_H_
 #define ZARN_PLATFORM_WIN32_TEST_ASSOCIATION_H_
 

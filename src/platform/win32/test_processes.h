@@ -12,17 +12,9 @@
 #include <utility>
 
 #include "platform/win32/unique_resource.h"
+#include "platform/win32/win32_test_support.h"
 
 namespace zarn::win32_test {
-
-// The folder of the running test program, with a trailing backslash;
-// proc_helper.exe is built there.
-inline std::wstring TestProgramFolder() {
-  wchar_t path[MAX_PATH] = {};
-  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path, length);
-  return folder.substr(0, folder.find_last_of(L'\\') + 1);
-}
 
 // A running copy of proc_helper.exe. Moving hands the process over; the
 // last owner ends it.
@@ -32,16 +24,14 @@ class HelperProcess {
   // it with `arguments`. With --window, waits until the window exists.
   // running() is false when it couldn't be started.
   HelperProcess(std::wstring_view exe_name, std::wstring_view arguments = L"")
-      : path_(TestProgramFolder() + L"proc_helpers\\" +
-              std::wstring(exe_name)) {
-    const std::wstring source = TestProgramFolder() + L"proc_helper.exe";
-    ::CreateDirectoryW((TestProgramFolder() + L"proc_helpers").c_str(),
-                       nullptr);
+      : path_(win32::OwnFolder() + L"proc_helpers\\" + std::wstring(exe_name)) {
+    const std::wstring source = win32::OwnFolder() + L"proc_helper.exe";
+    ::CreateDirectoryW((win32::OwnFolder() + L"proc_helpers").c_str(), nullptr);
     // A fresh copy keeps the letter case of `exe_name` (overwriting would
-    // keep the old file's); one still in use by a helper of an earlier run
-    // is used as it is.
-    // A helper of the previous test may still hold the old copy for a
-    // moment after it ended; try again for a few seconds.
+    // keep the old file's); a copy still in use that can't be replaced is
+    // started as it is. A helper of the previous test may hold the old
+    // copy for a moment after it ended: copy and start are tried again for
+    // a few seconds.
     std::wstring command = L"\"" + path_ + L"\" " + std::wstring(arguments);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;

@@ -17,11 +17,7 @@ namespace {
 class Win32FileAppenderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    folder_ = std::wstring(temp) + L"ZARN Log Prüfung " +
-              std::to_wstring(::GetCurrentProcessId()) + L"\\";
-    ::CreateDirectoryW(folder_.c_str(), nullptr);
+    folder_ = win32::MakeOwnTempFolder(L"ZARN Log Prüfung ");
     path_ = folder_ + L"daemon.log";
     ::DeleteFileW(path_.c_str());
     appender_ = NewWin32FileAppender();

@@ -6,13 +6,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
-#include <sstream>
+#include <memory>
 #include <string>
 
 #include "common/text.h"
 #include "paths/helpers.h"
-#include "platform/win32/wide.h"
+#include "platform/win32/test_http_server.h"
 #include "testing/fake_file_system.h"
 #include "testing/fake_network_drives.h"
 
@@ -21,62 +20,13 @@ namespace {
 
 class Win32HttpProbeTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const std::string id = std::to_string(::GetCurrentProcessId()) + "_" +
-                           std::to_string(::GetTickCount64());
-    port_file_ = "/tmp/zarn_http_" + id + ".port";
-    log_file_ = "/tmp/zarn_http_" + id + ".log";
-    std::wstring command =
-        L"Z:\\usr\\bin\\python3 " +
-        Wide(std::string(ZARN_SOURCE_DIR) + "/tools/http_test_server.py ") +
-        Wide(port_file_ + " " + log_file_);
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr,
-                                 FALSE, 0, nullptr, nullptr, &si, &pi))
-        << "python3 could not be started";
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    const ULONGLONG deadline = ::GetTickCount64() + 15000;
-    while (::GetTickCount64() < deadline) {
-      std::ifstream in(WindowsPath(port_file_));
-      if (in >> port_ >> refused_port_) break;
-      ::Sleep(50);
-    }
-    ASSERT_NE(port_, 0) << "the test server did not start";
-  }
+  void SetUp() override { ASSERT_TRUE(server_.started()) << server_.failure(); }
 
-  void TearDown() override {
-    if (port_ != 0) {
-      NewWin32HttpProbe({500, 500, 500, 1000, 2500})->Head(Url(u"/quit"), {});
-    }
-    ::DeleteFileW(Wide(WindowsPath(port_file_)).c_str());
-    ::DeleteFileW(Wide(WindowsPath(log_file_)).c_str());
-  }
-
-  static std::wstring Wide(const std::string& text) {
-    return win32::ToWide(Utf8ToUtf16(text));
-  }
-  static std::string WindowsPath(std::string unix_path) {
-    for (char& c : unix_path) c = c == '/' ? '\\' : c;
-    return "Z:" + unix_path;
-  }
   std::u16string Url(std::u16string_view path, int port = 0) const {
-    return u"http://127.0.0.1:" + ToDecimal(port ? port : port_) +
-           std::u16string(path);
-  }
-  std::string ServerLog() const {
-    std::ifstream in(WindowsPath(log_file_));
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return server_.Url(path, port);
   }
 
-  std::string port_file_;
-  std::string log_file_;
-  int port_ = 0;
-  int refused_port_ = 0;
+  win32::TestHttpServer server_{ZARN_SOURCE_DIR, "zarn_http"};
   std::unique_ptr<HttpProbe> probe_ = NewWin32HttpProbe();
   FakeFileSystem fs_;
   FakeNetworkDrives drives_;
@@ -97,14 +47,14 @@ TEST_F(Win32HttpProbeTest, FoundWithSizeAndLastModified) {
   EXPECT_EQ(size, 1234);
   EXPECT_EQ(modified, DateTime::FromCivil(1994, 11, 6, 8, 49, 37));
   const std::u16string upper =
-      u"HTTP://127.0.0.1:" + ToDecimal(port_) + u"/found";
+      u"HTTP://127.0.0.1:" + ToDecimal(server_.port()) + u"/found";
   EXPECT_TRUE(helpers_.CheckFileExists(upper));
   EXPECT_TRUE(fs_.attribute_queries().empty());
 }
 
 TEST_F(Win32HttpProbeTest, SendsHeadWithExactlyTheTwoHeadersInOrder) {
   ASSERT_TRUE(helpers_.CheckFileExists(Url(u"/found")));
-  const std::string log = ServerLog();
+  const std::string log = server_.Log();
   EXPECT_EQ(log.rfind("HEAD /found HTTP/1.1\n", 0), 0u) << log;
   const size_t cache = log.find("\nCache-Control: no-store, no-cache\n");
   const size_t pragma = log.find("\nPragma: no-cache\n");
@@ -141,8 +91,10 @@ TEST_F(Win32HttpProbeTest, RedirectsAreFollowed) {
 
 TEST_F(Win32HttpProbeTest, RefusedPortAndBadAddressesAreNotFound) {
   const ULONGLONG start = ::GetTickCount64();
-  EXPECT_FALSE(probe_->Head(Url(u"/found", refused_port_), {}).completed);
-  EXPECT_FALSE(helpers_.CheckFileExists(Url(u"/found", refused_port_)));
+  EXPECT_FALSE(
+      probe_->Head(Url(u"/found", server_.refused_port()), {}).completed);
+  EXPECT_FALSE(
+      helpers_.CheckFileExists(Url(u"/found", server_.refused_port())));
   EXPECT_LT(::GetTickCount64() - start, 10000u);
   EXPECT_FALSE(helpers_.CheckFileExists(u"http:"));
   EXPECT_FALSE(helpers_.CheckFileExists(u"http://"));

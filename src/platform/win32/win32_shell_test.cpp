@@ -20,11 +20,7 @@ namespace {
 class Win32ShellTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    folder_ = std::wstring(temp) + L"ZARN Start Prüfung " +
-              std::to_wstring(::GetCurrentProcessId()) + L"\\";
-    ::CreateDirectoryW(folder_.c_str(), nullptr);
+    folder_ = win32::MakeOwnTempFolder(L"ZARN Start Prüfung ");
     excel_ = folder_ + L"fakeexcel.exe";
     record_ = excel_ + L".record";
     workbook_ = folder_ + L"Check Mappe" + association_.extension();

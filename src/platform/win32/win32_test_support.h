@@ -1,13 +1,16 @@
-// Helpers shared by the backend tests under Wine: the test program's own
-// folder, whole-file reads, a file held by another process, and windows of
-// this process only, since other test programs may show windows of the same
+// Helpers shared by the test programs under Wine (backend, end-to-end and
+// fault tests): the test program's own folder, a temp folder of its own,
+// whole-file reads, a file held by another process, and the windows of one
+// process only, since other test programs may show windows of the same
 // class and title meanwhile.
 #ifndef ZARN_PLATFORM_WIN32_WIN32_TEST_SUPPORT_H_
 #define ZARN_PLATFORM_WIN32_WIN32_TEST_SUPPORT_H_
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/win32/unique_resource.h"
 
@@ -22,11 +25,25 @@ inline std::wstring OwnFolder() {
   return folder.substr(0, folder.find_last_of(L'\\') + 1);
 }
 
-inline std::string ReadWholeFile(const std::wstring& path) {
+// `name` followed by this process's id, as a folder under the temp folder,
+// created when missing; with a trailing backslash. Test programs running
+// at the same time get folders of their own.
+inline std::wstring MakeOwnTempFolder(const std::wstring& name) {
+  wchar_t temp[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + name +
+                              std::to_wstring(::GetCurrentProcessId()) + L"\\";
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  return folder;
+}
+
+// The whole file as bytes, also while its writer holds it open; nothing
+// when it can't be opened.
+inline std::optional<std::string> ReadFileBytes(const std::wstring& path) {
   UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE,
                                       nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!file) return "<unreadable>";
+  if (!file) return std::nullopt;
   std::string out;
   char buffer[4096];
   DWORD n = 0;
@@ -36,7 +53,13 @@ inline std::string ReadWholeFile(const std::wstring& path) {
   return out;
 }
 
-inline std::string Utf8(const std::wstring& text) {
+// The whole file, "<unreadable>" when it can't be opened.
+inline std::string ReadWholeFile(const std::wstring& path) {
+  return ReadFileBytes(path).value_or("<unreadable>");
+}
+
+// UTF-16 to UTF-8, for messages and the tools' UTF-8 files.
+inline std::string Utf8(std::wstring_view text) {
   if (text.empty()) return {};
   const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(),
                                          static_cast<int>(text.size()), nullptr,
@@ -97,15 +120,22 @@ inline UniqueHandle StartFileHolder(const std::wstring& path, int ms) {
   return {};
 }
 
-// FindWindowW, restricted to the top-level windows of this process.
-inline HWND FindOwnWindow(const wchar_t* window_class, const wchar_t* title) {
+// The first top-level window of process `id` with that class and title
+// (either may be null), hidden windows included.
+inline HWND FindWindowOf(DWORD id, const wchar_t* window_class,
+                         const wchar_t* title) {
   HWND window = nullptr;
   while ((window = ::FindWindowExW(nullptr, window, window_class, title))) {
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
-    if (process == ::GetCurrentProcessId()) return window;
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner == id) return window;
   }
   return nullptr;
+}
+
+// FindWindowW, restricted to the top-level windows of this process.
+inline HWND FindOwnWindow(const wchar_t* window_class, const wchar_t* title) {
+  return FindWindowOf(::GetCurrentProcessId(), window_class, title);
 }
 
 }  // namespace zarn::win32
