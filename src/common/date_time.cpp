@@ -48,6 +48,13 @@ int64_t FloorDiv(int64_t a, int64_t b) {
 
 }  // namespace
 
+int DaysInMonth(int year, int month) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30,
+                                  31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
 DateTime DateTime::FromCivil(const CivilTime& c) {
   const int64_t days = DaysFromCivil(c.year, static_cast<unsigned>(c.month),
                                      static_cast<unsigned>(c.day)) +

@@ -19,6 +19,9 @@ struct CivilTime {
   int second = 0;
 };
 
+// The days of `month` (1 to 12) in the Gregorian `year`.
+int DaysInMonth(int year, int month);
+
 // A local date and time: whole seconds since 30 December 1899, 00:00:00,
 // the epoch of the OLE date type. Negative values lie before the epoch.
 class DateTime {

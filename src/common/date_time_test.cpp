@@ -86,5 +86,21 @@ TEST(DateTimeTest, CivilFieldsAcrossLeapDaysAndTheEpoch) {
   EXPECT_EQ(kNeverReported, DateTime::FromCivil(1900, 1, 1));
 }
 
+// Checked against the calendar arithmetic itself: the days from the first
+// of the month to the first of the next.
+TEST(DateTimeTest, DaysInMonthAgreesWithTheCalendar) {
+  for (const int year : {100, 1899, 1900, 2000, 2023, 2024, 9998}) {
+    for (int month = 1; month <= 12; ++month) {
+      SCOPED_TRACE(testing::Message() << year << "-" << month);
+      const DateTime first = DateTime::FromCivil(year, month, 1);
+      const DateTime next = month == 12
+                                ? DateTime::FromCivil(year + 1, 1, 1)
+                                : DateTime::FromCivil(year, month + 1, 1);
+      EXPECT_EQ(DaysInMonth(year, month),
+                (next - first) / DateTime::kSecondsPerDay);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace zarn

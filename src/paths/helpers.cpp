@@ -33,13 +33,6 @@ bool ReadChar(std::u16string_view text, size_t& pos, char16_t c) {
   return true;
 }
 
-int DaysInMonth(int year, int month) {
-  static constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30,
-                                                31, 31, 30, 31, 30, 31};
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
 }  // namespace
 
 void TraceMessage(int /*level*/, std::u16string_view /*text*/, int /*a*/,

@@ -22,12 +22,6 @@ bool ReadTime(std::u16string_view text, size_t& pos, CivilTime& t) {
   return t.hour < 24 && t.minute < 60 && t.second < 60;
 }
 
-int DaysInMonth(int year, int month) {
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
 std::u16string Ascii(const char* text) {
   return std::u16string(text, text + std::char_traits<char>::length(text));
 }
