@@ -24,10 +24,7 @@ void CheckerLaunch::StartCheckerWorkbook(std::u16string_view workbook_path) {
     return;
   }
   const std::u16string program = FindAssociatedProgram(workbook_path);
-  constexpr size_t kTail = 9;
-  const std::u16string_view tail = std::u16string_view(program).substr(
-      program.size() > kTail ? program.size() - kTail : 0);
-  if (program.empty() || ToUpper(tail) != u"EXCEL.EXE") return;
+  if (!EndsWithIgnoreCase(program, u"EXCEL.EXE")) return;
 
   const std::u16string shown =
       settings_.ReadSetting(settings::kPellamShowStatusform, u"True");

@@ -39,6 +39,16 @@ class SystemLibrary {
   HMODULE module_;
 };
 
+// The export `name` of the system DLL `library`, for a function needed on one
+// path only: keep the result (a function-local static) rather than calling
+// this again. Null when the DLL or the export is missing.
+template <typename Function>
+Function* FindSystemFunction(const wchar_t* library, const char* name) {
+  Function* function = nullptr;
+  SystemLibrary(library).Find(name, function);
+  return function;
+}
+
 }  // namespace zarn::win32
 
 #endif  // ZARN_PLATFORM_WIN32_SYSTEM_LIBRARY_H_

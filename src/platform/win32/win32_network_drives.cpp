@@ -20,11 +20,9 @@ class Win32NetworkDrives final : public NetworkDrives {
   int32_t GetConnection(std::u16string_view local_name,
                         std::u16string& remote_name) override {
     // mpr.dll, found when the first path on a drive letter is looked up.
-    static const auto get_connection = [] {
-      decltype(::WNetGetConnectionW)* function = nullptr;
-      win32::SystemLibrary(L"mpr.dll").Find("WNetGetConnectionW", function);
-      return function;
-    }();
+    static const auto get_connection =
+        win32::FindSystemFunction<decltype(::WNetGetConnectionW)>(
+            L"mpr.dll", "WNetGetConnectionW");
     if (!get_connection) return ERROR_NO_NETWORK;
     const std::wstring local = win32::ToWide(local_name);
     std::wstring buffer(kBufferLength, L' ');

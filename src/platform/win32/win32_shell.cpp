@@ -20,11 +20,9 @@ class Win32Shell final : public Shell {
  public:
   std::u16string FindExecutable(std::u16string_view document) override {
     // shell32.dll, with its train of DLLs, found at the launch.
-    static const auto find_executable = [] {
-      decltype(::FindExecutableA)* function = nullptr;
-      win32::SystemLibrary(L"shell32.dll").Find("FindExecutableA", function);
-      return function;
-    }();
+    static const auto find_executable =
+        win32::FindSystemFunction<decltype(::FindExecutableA)>(
+            L"shell32.dll", "FindExecutableA");
     if (!find_executable) return {};
     if (document.find(u'\0') != std::u16string_view::npos) return {};
     const std::string ansi = win32::ToAnsi(document);
