@@ -36,22 +36,10 @@ std::optional<RegistryValues> ReadKeyValues(const std::wstring& key) {
   }
   win32::UniqueRegKey owned(handle);
   RegistryValues values;
-  for (DWORD index = 0;; ++index) {
-    wchar_t name[16384];
-    DWORD name_size = 16384;
-    DWORD type = 0;
-    DWORD data_size = 0;
-    LONG result = ::RegEnumValueW(handle, index, name, &name_size, nullptr,
-                                  &type, nullptr, &data_size);
-    if (result != ERROR_SUCCESS) break;
-    std::vector<BYTE> data(data_size);
-    name_size = 16384;
-    result = ::RegEnumValueW(handle, index, name, &name_size, nullptr, &type,
-                             data.data(), &data_size);
-    if (result != ERROR_SUCCESS) break;
-    data.resize(data_size);
-    values[std::wstring(name, name_size)] = {type, std::move(data)};
-  }
+  win32::ForEachRegistryValue(
+      handle, [&](std::wstring name, DWORD type, std::vector<BYTE> data) {
+        values[std::move(name)] = {type, std::move(data)};
+      });
   return values;
 }
 
@@ -112,17 +100,10 @@ std::optional<DWORD> WatchedProcess::ExitCode() const {
 WatchedProcess StartProcess(const std::wstring& exe,
                             const std::wstring& arguments,
                             const std::wstring& folder) {
-  std::wstring command = L"\"" + exe + L"\"";
-  if (!arguments.empty()) command += L" " + arguments;
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info = {};
-  if (!::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0,
-                        nullptr, folder.c_str(), &startup, &info)) {
-    return {};
-  }
-  ::CloseHandle(info.hThread);
-  return WatchedProcess(info.dwProcessId, info.hProcess);
+  DWORD id = 0;
+  win32::UniqueHandle process = win32::StartProgram(exe, arguments, folder, id);
+  if (!process) return {};
+  return WatchedProcess(id, process.release());
 }
 
 std::vector<DWORD> ProcessesIn(const std::wstring& folder,

@@ -28,18 +28,26 @@ class RestartCycleTest : public DaemonFixture {
     if (comma == std::string::npos) return {"", line};
     return {line.substr(0, comma), line.substr(comma)};
   }
+
+  // Short limits and a checker that reports twice a second and falls
+  // silent after a second; `restarted` is the scenario of the copy opened
+  // again. The workbook's path.
+  std::wstring WriteHangingChecker(const std::wstring& restarted) {
+    WriteConfig(kShortLimits);
+    return WriteScenario(L"Prüfung.zsim",
+                         L"[first]\n"
+                         L"report_interval_ms=500\n"
+                         L"silent_after=1\n"
+                         L"[restarted]\n" +
+                             restarted);
+  }
 };
 
 TEST_F(RestartCycleTest, HungCheckerIsEndedLoggedAndReopenedWithTheHandOver) {
-  WriteConfig(kShortLimits);
-  const std::wstring workbook = WriteScenario(L"Prüfung.zsim",
-                                              L"[first]\n"
-                                              L"report_interval_ms=500\n"
-                                              L"silent_after=1\n"
-                                              L"[restarted]\n"
-                                              L"report_interval_ms=500\n"
-                                              L"finish_after=1\n"
-                                              L"start_daemon=0\n");
+  const std::wstring workbook = WriteHangingChecker(
+      L"report_interval_ms=500\n"
+      L"finish_after=1\n"
+      L"start_daemon=0\n");
   RegisterSimExcel();
   HelperProcess werfault(L"werfault.exe");
   ASSERT_TRUE(werfault.running());
@@ -139,14 +147,9 @@ TEST_F(RestartCycleTest, RestartButtonRestartsTheReportingCheckerAtOnce) {
 }
 
 TEST_F(RestartCycleTest, RestartWithoutTheExcelWindowSkipsTheCleanUp) {
-  WriteConfig(kShortLimits);
-  const std::wstring workbook = WriteScenario(L"Prüfung.zsim",
-                                              L"[first]\n"
-                                              L"report_interval_ms=500\n"
-                                              L"silent_after=1\n"
-                                              L"[restarted]\n"
-                                              L"finish_after=0\n"
-                                              L"start_daemon=0\n");
+  const std::wstring workbook = WriteHangingChecker(
+      L"finish_after=0\n"
+      L"start_daemon=0\n");
   RegisterSimExcel();
   HelperProcess werfault(L"werfault.exe");
   ASSERT_TRUE(werfault.running());

@@ -32,25 +32,6 @@ void RemoveTree(const std::wstring& folder) {
   ::RemoveDirectoryW(folder.c_str());
 }
 
-bool StartProcess(const std::wstring& exe, const std::wstring& args,
-                  const std::wstring& folder, win32::UniqueHandle& process,
-                  DWORD& id) {
-  std::wstring command = L"\"" + exe + L"\"";
-  if (!args.empty()) command += L" " + args;
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info = {};
-  if (!::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0,
-                        nullptr, folder.empty() ? nullptr : folder.c_str(),
-                        &startup, &info)) {
-    return false;
-  }
-  ::CloseHandle(info.hThread);
-  process.reset(info.hProcess);
-  id = info.dwProcessId;
-  return true;
-}
-
 long WaitForHandle(const win32::UniqueHandle& process, DWORD ms) {
   if (!process || ::WaitForSingleObject(process.get(), ms) != WAIT_OBJECT_0) {
     return -1;
@@ -139,7 +120,7 @@ std::string AppFolder::ExcelRecord() const {
 }
 
 DaemonProcess::DaemonProcess(const AppFolder& app, const std::wstring& args) {
-  StartProcess(app.daemon(), args, app.path(), process_, id_);
+  process_ = win32::StartProgram(app.daemon(), args, app.path(), id_);
 }
 
 DaemonProcess::~DaemonProcess() { EndProcess(process_); }
@@ -156,13 +137,7 @@ long DaemonProcess::WaitForExit(DWORD ms) const {
 
 HWND DaemonProcess::FindOwnTopLevel(const wchar_t* window_class,
                                     const wchar_t* title) const {
-  HWND window = nullptr;
-  while ((window = ::FindWindowExW(nullptr, window, window_class, title))) {
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    if (owner == id_ && ::IsWindowVisible(window)) return window;
-  }
-  return nullptr;
+  return win32::FindWindowOf(id_, window_class, title, /*visible_only=*/true);
 }
 
 HWND DaemonProcess::WaitForWindow(DWORD ms) const {
@@ -203,7 +178,7 @@ void DaemonProcess::Click(HWND window, int id) const {
 }
 
 ToolProcess::ToolProcess(const std::wstring& exe, const std::wstring& args) {
-  StartProcess(exe, args, L"", process_, id_);
+  process_ = win32::StartProgram(exe, args, L"", id_);
 }
 
 ToolProcess::~ToolProcess() { EndProcess(process_); }

@@ -11,10 +11,12 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/win32_test_support.h"
 #include "watchdog/settings_store.h"
 
 namespace zarn::faults {
@@ -40,22 +42,10 @@ inline Snapshot TakeSnapshot() {
                       KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) {
     return values;
   }
-  for (DWORD index = 0;; ++index) {
-    wchar_t name[16384];
-    DWORD name_length = 16384;
-    DWORD type = 0;
-    DWORD bytes = 0;
-    if (::RegEnumValueW(key.get(), index, name, &name_length, nullptr, &type,
-                        nullptr, &bytes) != ERROR_SUCCESS) {
-      break;
-    }
-    RawValue value{type, std::vector<uint8_t>(bytes)};
-    DWORD size = bytes;
-    ::RegQueryValueExW(key.get(), name, nullptr, &value.type,
-                       value.bytes.data(), &size);
-    value.bytes.resize(size);
-    values[std::wstring(name, name_length)] = std::move(value);
-  }
+  win32::ForEachRegistryValue(
+      key.get(), [&](std::wstring name, DWORD type, std::vector<uint8_t> data) {
+        values[std::move(name)] = {type, std::move(data)};
+      });
   return values;
 }
 

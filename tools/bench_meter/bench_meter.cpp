@@ -26,6 +26,7 @@
 #include "platform/win32/win32_regional.h"
 #include "platform/win32/win32_settings_store.h"
 #include "platform/win32/win32_status_view.h"
+#include "platform/win32/win32_test_support.h"
 #include "watchdog/settings_store.h"
 
 namespace {
@@ -62,13 +63,8 @@ Child Start(const std::wstring& folder, const wchar_t* exe) {
 }
 
 HWND WindowOf(DWORD id, const wchar_t* window_class, const wchar_t* title) {
-  HWND window = nullptr;
-  while ((window = ::FindWindowExW(nullptr, window, window_class, title))) {
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    if (owner == id && ::IsWindowVisible(window)) return window;
-  }
-  return nullptr;
+  return zarn::win32::FindWindowOf(id, window_class, title,
+                                   /*visible_only=*/true);
 }
 
 bool IsDaemon(const wchar_t* exe) { return std::wcscmp(exe, L"floor.exe"); }

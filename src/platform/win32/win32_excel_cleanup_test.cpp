@@ -7,15 +7,9 @@
 #include <oleauto.h>
 
 #include "common/text.h"
+#include "platform/win32/test_excel_cleanup.h"
 #include "platform/win32/test_processes.h"
 #include "platform/win32/wide.h"
-#include "platform/win32/win32_process_table.h"
-#include "platform/win32/win32_regional.h"
-#include "platform/win32/win32_settings_store.h"
-#include "platform/win32/win32_user_name.h"
-#include "platform/win32/win32_window_finder.h"
-#include "platform/win32/win32_wmi_process_service.h"
-#include "process/excel_cleanup.h"
 
 namespace zarn {
 namespace {
@@ -42,14 +36,9 @@ class Win32ExcelCleanUpTest : public ::testing::Test {
     ::RegDeleteTreeW(HKEY_CURRENT_USER, win32::ToWide(kKey).c_str());
   }
 
-  std::unique_ptr<SettingsStore> settings_ = NewWin32SettingsStore(kKey);
-  std::unique_ptr<ProcessTable> processes_ = NewWin32ProcessTable();
-  std::unique_ptr<WindowFinder> windows_ = NewWin32WindowFinder();
-  std::unique_ptr<UserNameSource> user_name_ = NewWin32UserNameSource();
-  std::unique_ptr<WmiProcessService> wmi_ = NewWin32WmiProcessService();
-  std::unique_ptr<Regional> regional_ = NewWin32Regional();
-  ExcelCleanUp cleanup_{*settings_,  *processes_, *windows_,
-                        *user_name_, *wmi_,       *regional_};
+  win32_test::Win32CleanUpRig rig_{kKey};
+  SettingsStore& settings_ = *rig_.settings;
+  ExcelCleanUp& cleanup_ = rig_.cleanup;
 };
 
 TEST_F(Win32ExcelCleanUpTest, EndsExcelAndCompanionsButNotUsAndResetsStatus) {
@@ -76,10 +65,10 @@ TEST_F(Win32ExcelCleanUpTest, EndsExcelAndCompanionsButNotUsAndResetsStatus) {
        {ToDecimal(excel.id()), own, ToDecimal(stale)}) {
     list.append(u"(").append(id).append(u")");
   }
-  ASSERT_TRUE(settings_->WriteSetting(settings::kProcessIds, list));
-  ASSERT_TRUE(settings_->WriteSetting(settings::kLiveStatus, u"Running"));
-  ASSERT_TRUE(settings_->WriteSetting(settings::kLiveStatusTime,
-                                      u"6.12.2026 03:41:47"));
+  ASSERT_TRUE(settings_.WriteSetting(settings::kProcessIds, list));
+  ASSERT_TRUE(settings_.WriteSetting(settings::kLiveStatus, u"Running"));
+  ASSERT_TRUE(
+      settings_.WriteSetting(settings::kLiveStatusTime, u"6.12.2026 03:41:47"));
   const std::u16string caption = win32::FromWide(kCaption);
   ASSERT_TRUE(cleanup_.IsExcelWindowOpen(caption));
 
@@ -90,11 +79,11 @@ TEST_F(Win32ExcelCleanUpTest, EndsExcelAndCompanionsButNotUsAndResetsStatus) {
     EXPECT_TRUE(p->WaitForExit(10000));
   }
   EXPECT_FALSE(cleanup_.IsExcelWindowOpen(caption));
-  EXPECT_EQ(settings_->ReadSetting(settings::kProcessIds, u"missing"), u"");
-  EXPECT_EQ(settings_->ReadSetting(settings::kLiveStatus, u"missing"), u"");
+  EXPECT_EQ(settings_.ReadSetting(settings::kProcessIds, u"missing"), u"");
+  EXPECT_EQ(settings_.ReadSetting(settings::kLiveStatus, u"missing"), u"");
   const std::u16string marker = PlatformMarker();
   ASSERT_FALSE(marker.empty());
-  EXPECT_EQ(settings_->ReadSetting(settings::kLiveStatusTime, u""), marker);
+  EXPECT_EQ(settings_.ReadSetting(settings::kLiveStatusTime, u""), marker);
 }
 
 }  // namespace

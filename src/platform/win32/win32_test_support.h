@@ -1,8 +1,8 @@
 // Helpers shared by the test programs under Wine (backend, end-to-end and
 // fault tests): the test program's own folder, a temp folder of its own,
-// whole-file reads, a file held by another process, and the windows of one
-// process only, since other test programs may show windows of the same
-// class and title meanwhile.
+// whole-file reads, a file held by another process, programs started,
+// registry values listed, and the windows of one process only, since other
+// test programs may show windows of the same class and title meanwhile.
 #ifndef ZARN_PLATFORM_WIN32_WIN32_TEST_SUPPORT_H_
 #define ZARN_PLATFORM_WIN32_WIN32_TEST_SUPPORT_H_
 
@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/win32/unique_resource.h"
 
@@ -120,15 +122,63 @@ inline UniqueHandle StartFileHolder(const std::wstring& path, int ms) {
   return {};
 }
 
+// Starts `exe` with `arguments` in `folder` (this process's current folder
+// when empty). The new process, its id in `id`; an empty handle when it
+// couldn't be started.
+inline UniqueHandle StartProgram(const std::wstring& exe,
+                                 const std::wstring& arguments,
+                                 const std::wstring& folder, DWORD& id) {
+  std::wstring command = L"\"" + exe + L"\"";
+  if (!arguments.empty()) command += L" " + arguments;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (!::CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0,
+                        nullptr, folder.empty() ? nullptr : folder.c_str(),
+                        &startup, &info)) {
+    return {};
+  }
+  ::CloseHandle(info.hThread);
+  id = info.dwProcessId;
+  return UniqueHandle(info.hProcess);
+}
+
+// Calls `visit(name, type, data)` for each value of the open registry key
+// `key`, in the registry's order; stops at the first value that can't be
+// read.
+template <typename Visit>
+void ForEachRegistryValue(HKEY key, Visit visit) {
+  for (DWORD index = 0;; ++index) {
+    wchar_t name[16384];
+    DWORD name_size = 16384;
+    DWORD type = 0;
+    DWORD data_size = 0;
+    if (::RegEnumValueW(key, index, name, &name_size, nullptr, &type, nullptr,
+                        &data_size) != ERROR_SUCCESS) {
+      break;
+    }
+    std::vector<BYTE> data(data_size);
+    name_size = 16384;
+    if (::RegEnumValueW(key, index, name, &name_size, nullptr, &type,
+                        data.data(), &data_size) != ERROR_SUCCESS) {
+      break;
+    }
+    data.resize(data_size);
+    visit(std::wstring(name, name_size), type, std::move(data));
+  }
+}
+
 // The first top-level window of process `id` with that class and title
-// (either may be null), hidden windows included.
+// (either may be null); hidden windows too unless `visible_only`.
 inline HWND FindWindowOf(DWORD id, const wchar_t* window_class,
-                         const wchar_t* title) {
+                         const wchar_t* title, bool visible_only = false) {
   HWND window = nullptr;
   while ((window = ::FindWindowExW(nullptr, window, window_class, title))) {
     DWORD owner = 0;
     ::GetWindowThreadProcessId(window, &owner);
-    if (owner == id) return window;
+    if (owner == id && (!visible_only || ::IsWindowVisible(window))) {
+      return window;
+    }
   }
   return nullptr;
 }

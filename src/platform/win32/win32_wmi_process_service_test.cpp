@@ -4,15 +4,16 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
 
 #include "common/text.h"
+#include "platform/win32/test_excel_cleanup.h"
 #include "platform/win32/test_processes.h"
 #include "platform/win32/win32_process_table.h"
-#include "platform/win32/win32_regional.h"
-#include "platform/win32/win32_settings_store.h"
 #include "platform/win32/win32_user_name.h"
-#include "platform/win32/win32_window_finder.h"
-#include "process/excel_cleanup.h"
 
 namespace zarn {
 namespace {
@@ -26,20 +27,28 @@ std::u16string QueryFor(std::u16string_view name) {
 
 class Win32WmiProcessServiceTest : public ::testing::Test {
  protected:
+  // Connects and queries the processes named `name`, which must be exactly
+  // one; the session stays open in session_, the answer in found_.
+  void FindTheOnly(std::u16string_view name) {
+    session_ = wmi_->Connect();
+    ASSERT_TRUE(session_);
+    found_ = session_->ExecQuery(QueryFor(name));
+    ASSERT_TRUE(found_);
+    ASSERT_EQ(found_->size(), 1u);
+  }
+
   std::unique_ptr<WmiProcessService> wmi_ = NewWin32WmiProcessService();
+  std::unique_ptr<WmiSession> session_;
+  std::optional<std::vector<WmiProcess>> found_;
 };
 
 TEST_F(Win32WmiProcessServiceTest, QueryFindsProcessesByNameInAnyCase) {
   HelperProcess first(L"WerFault.exe");
   ASSERT_TRUE(first.running());
-  auto session = wmi_->Connect();
-  ASSERT_TRUE(session);
-  const auto found = session->ExecQuery(QueryFor(u"werfault.exe"));
-  ASSERT_TRUE(found);
-  ASSERT_EQ(found->size(), 1u);
-  EXPECT_EQ((*found)[0].process_id, first.id());
-  EXPECT_TRUE(Contains((*found)[0].path, u"Win32_Process"))
-      << Utf16ToUtf8((*found)[0].path);
+  ASSERT_NO_FATAL_FAILURE(FindTheOnly(u"werfault.exe"));
+  EXPECT_EQ((*found_)[0].process_id, first.id());
+  EXPECT_TRUE(Contains((*found_)[0].path, u"Win32_Process"))
+      << Utf16ToUtf8((*found_)[0].path);
 
   // The image really is named in other letters than the query's.
   const auto entries = NewWin32ProcessTable()->Snapshot();
@@ -50,7 +59,7 @@ TEST_F(Win32WmiProcessServiceTest, QueryFindsProcessesByNameInAnyCase) {
   ASSERT_NE(image, entries->end());
   EXPECT_EQ(image->exe_name, u"WerFault.exe");
 
-  const auto none = session->ExecQuery(QueryFor(u"nosuchprogram.exe"));
+  const auto none = session_->ExecQuery(QueryFor(u"nosuchprogram.exe"));
   ASSERT_TRUE(none);
   EXPECT_TRUE(none->empty());
 }
@@ -58,12 +67,8 @@ TEST_F(Win32WmiProcessServiceTest, QueryFindsProcessesByNameInAnyCase) {
 TEST_F(Win32WmiProcessServiceTest, OwnerIsTheUserWeRunAs) {
   HelperProcess helper(L"dw20.exe");
   ASSERT_TRUE(helper.running());
-  auto session = wmi_->Connect();
-  ASSERT_TRUE(session);
-  const auto found = session->ExecQuery(QueryFor(u"dw20.exe"));
-  ASSERT_TRUE(found);
-  ASSERT_EQ(found->size(), 1u);
-  EXPECT_EQ(session->GetOwner((*found)[0].path),
+  ASSERT_NO_FATAL_FAILURE(FindTheOnly(u"dw20.exe"));
+  EXPECT_EQ(session_->GetOwner((*found_)[0].path),
             NewWin32UserNameSource()->ReadUserName());
 }
 
@@ -76,13 +81,9 @@ TEST_F(Win32WmiProcessServiceTest, BrokenQueryIsAFailureNotACrash) {
 TEST_F(Win32WmiProcessServiceTest, TerminateEndsTheProcessWhereSupported) {
   HelperProcess helper(L"dw20.exe");
   ASSERT_TRUE(helper.running());
-  auto session = wmi_->Connect();
-  ASSERT_TRUE(session);
-  const auto found = session->ExecQuery(QueryFor(u"dw20.exe"));
-  ASSERT_TRUE(found);
-  ASSERT_EQ(found->size(), 1u);
+  ASSERT_NO_FATAL_FAILURE(FindTheOnly(u"dw20.exe"));
   // Wine has no Win32_Process.Terminate; Windows ends the process.
-  if (session->Terminate((*found)[0].path)) {
+  if (session_->Terminate((*found_)[0].path)) {
     EXPECT_TRUE(helper.WaitForExit(10000));
   } else {
     EXPECT_TRUE(helper.running());
@@ -92,15 +93,8 @@ TEST_F(Win32WmiProcessServiceTest, TerminateEndsTheProcessWhereSupported) {
 // The clean-up's kill by name and owner, on the real machine.
 class KillByNameAndOwnerTest : public ::testing::Test {
  protected:
-  std::unique_ptr<SettingsStore> settings_ =
-      NewWin32SettingsStore(u"Software\\ZARNDaemonTests\\KillByName");
-  std::unique_ptr<ProcessTable> processes_ = NewWin32ProcessTable();
-  std::unique_ptr<WindowFinder> windows_ = NewWin32WindowFinder();
-  std::unique_ptr<UserNameSource> user_name_ = NewWin32UserNameSource();
-  std::unique_ptr<WmiProcessService> wmi_ = NewWin32WmiProcessService();
-  std::unique_ptr<Regional> regional_ = NewWin32Regional();
-  ExcelCleanUp cleanup_{*settings_,  *processes_, *windows_,
-                        *user_name_, *wmi_,       *regional_};
+  win32_test::Win32CleanUpRig rig_{u"Software\\ZARNDaemonTests\\KillByName"};
+  ExcelCleanUp& cleanup_ = rig_.cleanup;
 };
 
 TEST_F(KillByNameAndOwnerTest, EndsTheCurrentUsersHelpersOfThatName) {
