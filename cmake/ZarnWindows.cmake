@@ -32,7 +32,8 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/main.cpp)
   endif()
 endif()
 
-zarn_glob_tests(ZARN_WIN32_TESTS src/platform/win32)
+# The backends' own tests, and in tests/win32 the subsystems' logic on them.
+zarn_glob_tests(ZARN_WIN32_TESTS src/platform/win32 tests/win32)
 if(ZARN_WIN32_TESTS)
   add_executable(zarn_win32_tests ${ZARN_WIN32_TESTS})
   target_link_libraries(zarn_win32_tests PRIVATE zarn_win32 zarn_testing

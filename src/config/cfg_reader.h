@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "config/code_page.h"
 #include "config/unicode_file.h"
-#include "paths/file_system.h"
 #include "paths/helpers.h"
+#include "platform/code_page.h"
+#include "platform/file_system.h"
 
 namespace zarn {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "config/code_page.h"
-#include "paths/file_system.h"
 #include "paths/helpers.h"
+#include "platform/code_page.h"
+#include "platform/file_system.h"
 
 namespace zarn {
 

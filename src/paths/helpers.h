@@ -10,9 +10,9 @@
 #include <utility>
 
 #include "common/date_time.h"
-#include "paths/file_system.h"
-#include "paths/http_probe.h"
 #include "paths/unc.h"
+#include "platform/file_system.h"
+#include "platform/http_probe.h"
 
 namespace zarn {
 

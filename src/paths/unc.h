@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "paths/network_drives.h"
+#include "platform/network_drives.h"
 
 namespace zarn {
 

@@ -8,12 +8,12 @@
 #include <string>
 #include <string_view>
 
+#include "platform/process_table.h"
 #include "platform/regional.h"
-#include "process/process_table.h"
-#include "process/user_name.h"
-#include "process/window_finder.h"
-#include "process/wmi_process_service.h"
-#include "watchdog/settings_store.h"
+#include "platform/settings_store.h"
+#include "platform/user_name.h"
+#include "platform/window_finder.h"
+#include "platform/wmi_process_service.h"
 
 namespace zarn {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "process/process_table.h"
+#include "platform/process_table.h"
 
 namespace zarn {
 

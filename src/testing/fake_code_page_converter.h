@@ -7,7 +7,7 @@
 
 #include <set>
 
-#include "config/code_page.h"
+#include "platform/code_page.h"
 
 namespace zarn {
 

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/file_appender.h"
 #include "testing/event_journal.h"
-#include "watchdog/file_appender.h"
 
 namespace zarn {
 

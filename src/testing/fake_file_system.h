@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "paths/file_system.h"
+#include "platform/file_system.h"
 
 namespace zarn {
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "paths/http_probe.h"
+#include "platform/http_probe.h"
 
 namespace zarn {
 

@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "paths/network_drives.h"
+#include "platform/network_drives.h"
 
 namespace zarn {
 

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/platform.h"
 #include "testing/event_journal.h"
 #include "testing/fake_clock.h"
 #include "testing/fake_code_page_converter.h"
@@ -21,7 +22,6 @@
 #include "testing/fake_user_name.h"
 #include "testing/fake_window_finder.h"
 #include "testing/fake_wmi_process_service.h"
-#include "watchdog/platform.h"
 
 namespace zarn {
 

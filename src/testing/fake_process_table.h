@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "process/process_table.h"
+#include "platform/process_table.h"
 
 namespace zarn {
 

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "watchdog/settings_store.h"
+#include "platform/settings_store.h"
 
 namespace zarn {
 

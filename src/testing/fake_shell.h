@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/shell.h"
 #include "testing/event_journal.h"
-#include "watchdog/shell.h"
 
 namespace zarn {
 

@@ -12,8 +12,8 @@
 
 #include "common/date_time.h"
 #include "platform/clock.h"
+#include "platform/status_view.h"
 #include "testing/event_journal.h"
-#include "watchdog/status_view.h"
 
 namespace zarn {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "process/user_name.h"
+#include "platform/user_name.h"
 
 namespace zarn {
 

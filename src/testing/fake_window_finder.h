@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "process/window_finder.h"
+#include "platform/window_finder.h"
 
 namespace zarn {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "process/wmi_process_service.h"
+#include "platform/wmi_process_service.h"
 
 namespace zarn {
 

@@ -9,9 +9,9 @@
 #include <string_view>
 
 #include "platform/clock.h"
+#include "platform/settings_store.h"
+#include "platform/shell.h"
 #include "watchdog/daemon_log.h"
-#include "watchdog/settings_store.h"
-#include "watchdog/shell.h"
 
 namespace zarn {
 

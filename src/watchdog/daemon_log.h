@@ -9,11 +9,11 @@
 #include <string_view>
 
 #include "common/date_time.h"
-#include "config/code_page.h"
 #include "paths/helpers.h"
 #include "platform/clock.h"
+#include "platform/code_page.h"
+#include "platform/file_appender.h"
 #include "platform/regional.h"
-#include "watchdog/file_appender.h"
 
 namespace zarn {
 

@@ -8,8 +8,8 @@
 
 #include "common/date_time.h"
 #include "common/time_limit.h"
-#include "watchdog/settings_store.h"
-#include "watchdog/status_view.h"
+#include "platform/settings_store.h"
+#include "platform/status_view.h"
 
 namespace zarn {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "watchdog/platform.h"
+#include "platform/platform.h"
 
 namespace zarn {
 

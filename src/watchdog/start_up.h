@@ -10,8 +10,8 @@
 #include "common/time_limit.h"
 #include "config/cfg_reader.h"
 #include "paths/helpers.h"
+#include "platform/platform.h"
 #include "watchdog/daemon_values.h"
-#include "watchdog/platform.h"
 
 namespace zarn {
 

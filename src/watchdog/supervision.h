@@ -9,11 +9,11 @@
 #include <string>
 
 #include "common/date_time.h"
+#include "platform/platform.h"
 #include "process/excel_cleanup.h"
 #include "watchdog/checker_launch.h"
 #include "watchdog/daemon_log.h"
 #include "watchdog/daemon_values.h"
-#include "watchdog/platform.h"
 
 namespace zarn {
 

@@ -14,8 +14,8 @@
 
 #include "e2e_support.h"
 #include "platform/regional.h"
+#include "platform/settings_store.h"
 #include "platform/win32/test_temp_folder.h"
-#include "watchdog/settings_store.h"
 
 namespace zarn::e2e {
 

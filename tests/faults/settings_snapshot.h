@@ -14,10 +14,10 @@
 #include <utility>
 #include <vector>
 
+#include "platform/settings_store.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_test_support.h"
-#include "watchdog/settings_store.h"
 
 namespace zarn::faults {
 

@@ -22,12 +22,12 @@
 #include <string>
 
 #include "common/date_time.h"
+#include "platform/settings_store.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_regional.h"
 #include "platform/win32/win32_settings_store.h"
 #include "platform/win32/win32_status_view.h"
 #include "platform/win32/win32_test_support.h"
-#include "watchdog/settings_store.h"
 
 namespace {
 

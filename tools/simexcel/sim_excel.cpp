@@ -13,12 +13,12 @@
 #include <string>
 
 #include "common/date_time.h"
+#include "platform/settings_store.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_regional.h"
 #include "platform/win32/win32_settings_store.h"
 #include "scenario.h"
-#include "watchdog/settings_store.h"
 
 namespace zarn::sim {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "config/code_page.h"
+#include "platform/code_page.h"
 
 namespace zarn {
 

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "watchdog/file_appender.h"
+#include "platform/file_appender.h"
 
 namespace zarn {
 

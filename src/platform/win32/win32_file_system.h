@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "paths/file_system.h"
+#include "platform/file_system.h"
 
 namespace zarn {
 

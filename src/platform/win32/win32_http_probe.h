@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "paths/http_probe.h"
+#include "platform/http_probe.h"
 
 namespace zarn {
 

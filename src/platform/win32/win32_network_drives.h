@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "paths/network_drives.h"
+#include "platform/network_drives.h"
 
 namespace zarn {
 

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "process/process_table.h"
+#include "platform/process_table.h"
 
 namespace zarn {
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string_view>
 
-#include "watchdog/settings_store.h"
+#include "platform/settings_store.h"
 
 namespace zarn {
 

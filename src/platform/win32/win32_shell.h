@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "watchdog/shell.h"
+#include "platform/shell.h"
 
 namespace zarn {
 

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "watchdog/status_view.h"
+#include "platform/status_view.h"
 
 namespace zarn {
 

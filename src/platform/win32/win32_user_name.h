@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "process/user_name.h"
+#include "platform/user_name.h"
 
 namespace zarn {
 

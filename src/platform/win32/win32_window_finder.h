@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "process/window_finder.h"
+#include "platform/window_finder.h"
 
 namespace zarn {
 

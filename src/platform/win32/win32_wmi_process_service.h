@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "process/wmi_process_service.h"
+#include "platform/wmi_process_service.h"
 
 namespace zarn {
 

@@ -1,7 +1,7 @@
 // For the tests of the clean-up before a restart: an ExcelCleanUp on the
 // real machine's backends, its settings under a test key of its own.
-#ifndef ZARN_PLATFORM_WIN32_TEST_EXCEL_CLEANUP_H_
-#define ZARN_PLATFORM_WIN32_TEST_EXCEL_CLEANUP_H_
+#ifndef ZARN_TESTS_WIN32_TEST_EXCEL_CLEANUP_H_
+#define ZARN_TESTS_WIN32_TEST_EXCEL_CLEANUP_H_
 
 #include <memory>
 #include <string_view>
@@ -34,4 +34,4 @@ struct Win32CleanUpRig {
 
 }  // namespace zarn::win32_test
 
-#endif  // ZARN_PLATFORM_WIN32_TEST_EXCEL_CLEANUP_H_
+#endif  // ZARN_TESTS_WIN32_TEST_EXCEL_CLEANUP_H_

@@ -1,7 +1,7 @@
 // The shell's file association and the start of a program from a command
 // line: what reopens the checker's workbook in Excel.
-#ifndef ZARN_WATCHDOG_SHELL_H_
-#define ZARN_WATCHDOG_SHELL_H_
+#ifndef ZARN_PLATFORM_SHELL_H_
+#define ZARN_PLATFORM_SHELL_H_
 
 #include <cstdint>
 #include <string>
@@ -29,4 +29,4 @@ class Shell {
 
 }  // namespace zarn
 
-#endif  // ZARN_WATCHDOG_SHELL_H_
+#endif  // ZARN_PLATFORM_SHELL_H_

@@ -1,6 +1,6 @@
 // The name of the user the daemon runs as (GetUserNameA).
-#ifndef ZARN_PROCESS_USER_NAME_H_
-#define ZARN_PROCESS_USER_NAME_H_
+#ifndef ZARN_PLATFORM_USER_NAME_H_
+#define ZARN_PLATFORM_USER_NAME_H_
 
 #include <string>
 
@@ -21,4 +21,4 @@ class UserNameSource {
 
 }  // namespace zarn
 
-#endif  // ZARN_PROCESS_USER_NAME_H_
+#endif  // ZARN_PLATFORM_USER_NAME_H_

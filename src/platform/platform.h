@@ -1,25 +1,25 @@
 // Everything Main takes from the outside world, bundled so that the entry
 // point can build it from Win32 backends and tests from fakes.
-#ifndef ZARN_WATCHDOG_PLATFORM_H_
-#define ZARN_WATCHDOG_PLATFORM_H_
+#ifndef ZARN_PLATFORM_PLATFORM_H_
+#define ZARN_PLATFORM_PLATFORM_H_
 
 #include <string>
 
-#include "config/code_page.h"
-#include "paths/file_system.h"
-#include "paths/http_probe.h"
-#include "paths/network_drives.h"
 #include "platform/clock.h"
+#include "platform/code_page.h"
+#include "platform/file_appender.h"
+#include "platform/file_system.h"
+#include "platform/http_probe.h"
 #include "platform/message_box.h"
+#include "platform/network_drives.h"
+#include "platform/process_table.h"
 #include "platform/regional.h"
-#include "process/process_table.h"
-#include "process/user_name.h"
-#include "process/window_finder.h"
-#include "process/wmi_process_service.h"
-#include "watchdog/file_appender.h"
-#include "watchdog/settings_store.h"
-#include "watchdog/shell.h"
-#include "watchdog/status_view.h"
+#include "platform/settings_store.h"
+#include "platform/shell.h"
+#include "platform/status_view.h"
+#include "platform/user_name.h"
+#include "platform/window_finder.h"
+#include "platform/wmi_process_service.h"
 
 namespace zarn {
 
@@ -47,4 +47,4 @@ struct Platform {
 
 }  // namespace zarn
 
-#endif  // ZARN_WATCHDOG_PLATFORM_H_
+#endif  // ZARN_PLATFORM_PLATFORM_H_

@@ -1,7 +1,7 @@
 // One synchronous HEAD request, for configuration paths that are web
 // addresses.
-#ifndef ZARN_PATHS_HTTP_PROBE_H_
-#define ZARN_PATHS_HTTP_PROBE_H_
+#ifndef ZARN_PLATFORM_HTTP_PROBE_H_
+#define ZARN_PLATFORM_HTTP_PROBE_H_
 
 #include <optional>
 #include <string>
@@ -38,4 +38,4 @@ class HttpProbe {
 
 }  // namespace zarn
 
-#endif  // ZARN_PATHS_HTTP_PROBE_H_
+#endif  // ZARN_PLATFORM_HTTP_PROBE_H_

@@ -1,8 +1,8 @@
 // For the backend tests that write the daemon log: a DaemonLog on the real
 // clock, regional settings, ANSI code page and file appender, with the
 // path helpers on the real file system, HTTP probe and network drives.
-#ifndef ZARN_PLATFORM_WIN32_TEST_DAEMON_LOG_H_
-#define ZARN_PLATFORM_WIN32_TEST_DAEMON_LOG_H_
+#ifndef ZARN_TESTS_WIN32_TEST_DAEMON_LOG_H_
+#define ZARN_TESTS_WIN32_TEST_DAEMON_LOG_H_
 
 #include <memory>
 
@@ -37,4 +37,4 @@ struct TestDaemonLog {
 
 }  // namespace zarn::win32
 
-#endif  // ZARN_PLATFORM_WIN32_TEST_DAEMON_LOG_H_
+#endif  // ZARN_TESTS_WIN32_TEST_DAEMON_LOG_H_

@@ -7,9 +7,9 @@
 #include <oleauto.h>
 
 #include "common/text.h"
-#include "platform/win32/test_excel_cleanup.h"
 #include "platform/win32/test_processes.h"
 #include "platform/win32/wide.h"
+#include "test_excel_cleanup.h"
 
 namespace zarn {
 namespace {

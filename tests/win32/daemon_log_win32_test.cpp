@@ -8,10 +8,10 @@
 
 #include <string>
 
-#include "platform/win32/test_daemon_log.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_test_support.h"
+#include "test_daemon_log.h"
 
 namespace zarn {
 namespace {

@@ -1,6 +1,6 @@
 // Conversion between bytes in a Windows code page and UTF-16 text.
-#ifndef ZARN_CONFIG_CODE_PAGE_H_
-#define ZARN_CONFIG_CODE_PAGE_H_
+#ifndef ZARN_PLATFORM_CODE_PAGE_H_
+#define ZARN_PLATFORM_CODE_PAGE_H_
 
 #include <cstdint>
 #include <span>
@@ -35,4 +35,4 @@ class CodePageConverter {
 
 }  // namespace zarn
 
-#endif  // ZARN_CONFIG_CODE_PAGE_H_
+#endif  // ZARN_PLATFORM_CODE_PAGE_H_

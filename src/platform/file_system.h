@@ -1,7 +1,7 @@
 // The file system as the probe, the folder creation and the configuration
 // reader use it: attributes, directory search, folder creation, reading.
-#ifndef ZARN_PATHS_FILE_SYSTEM_H_
-#define ZARN_PATHS_FILE_SYSTEM_H_
+#ifndef ZARN_PLATFORM_FILE_SYSTEM_H_
+#define ZARN_PLATFORM_FILE_SYSTEM_H_
 
 #include <cstdint>
 #include <optional>
@@ -38,4 +38,4 @@ class FileSystem {
 
 }  // namespace zarn
 
-#endif  // ZARN_PATHS_FILE_SYSTEM_H_
+#endif  // ZARN_PLATFORM_FILE_SYSTEM_H_

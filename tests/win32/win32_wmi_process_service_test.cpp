@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "common/text.h"
-#include "platform/win32/test_excel_cleanup.h"
 #include "platform/win32/test_processes.h"
 #include "platform/win32/win32_process_table.h"
 #include "platform/win32/win32_user_name.h"
+#include "test_excel_cleanup.h"
 
 namespace zarn {
 namespace {

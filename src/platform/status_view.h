@@ -1,7 +1,7 @@
 // The status window as the supervision loop sees it: three captions,
 // show, hide, unload, and the moment in which its two buttons act.
-#ifndef ZARN_WATCHDOG_STATUS_VIEW_H_
-#define ZARN_WATCHDOG_STATUS_VIEW_H_
+#ifndef ZARN_PLATFORM_STATUS_VIEW_H_
+#define ZARN_PLATFORM_STATUS_VIEW_H_
 
 #include <string>
 #include <string_view>
@@ -40,4 +40,4 @@ class StatusView {
 
 }  // namespace zarn
 
-#endif  // ZARN_WATCHDOG_STATUS_VIEW_H_
+#endif  // ZARN_PLATFORM_STATUS_VIEW_H_

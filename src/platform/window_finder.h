@@ -1,6 +1,6 @@
 // Top-level windows by class and title (FindWindowA).
-#ifndef ZARN_PROCESS_WINDOW_FINDER_H_
-#define ZARN_PROCESS_WINDOW_FINDER_H_
+#ifndef ZARN_PLATFORM_WINDOW_FINDER_H_
+#define ZARN_PLATFORM_WINDOW_FINDER_H_
 
 #include <string_view>
 
@@ -21,4 +21,4 @@ class WindowFinder {
 
 }  // namespace zarn
 
-#endif  // ZARN_PROCESS_WINDOW_FINDER_H_
+#endif  // ZARN_PLATFORM_WINDOW_FINDER_H_

@@ -1,7 +1,7 @@
 // Appending bytes to a file, one open, write and close per call: the
 // daemon log never keeps its file open.
-#ifndef ZARN_WATCHDOG_FILE_APPENDER_H_
-#define ZARN_WATCHDOG_FILE_APPENDER_H_
+#ifndef ZARN_PLATFORM_FILE_APPENDER_H_
+#define ZARN_PLATFORM_FILE_APPENDER_H_
 
 #include <string>
 #include <string_view>
@@ -33,4 +33,4 @@ class FileAppender {
 
 }  // namespace zarn
 
-#endif  // ZARN_WATCHDOG_FILE_APPENDER_H_
+#endif  // ZARN_PLATFORM_FILE_APPENDER_H_

@@ -1,6 +1,6 @@
 // Which network share a drive letter is mapped to.
-#ifndef ZARN_PATHS_NETWORK_DRIVES_H_
-#define ZARN_PATHS_NETWORK_DRIVES_H_
+#ifndef ZARN_PLATFORM_NETWORK_DRIVES_H_
+#define ZARN_PLATFORM_NETWORK_DRIVES_H_
 
 #include <cstdint>
 #include <string>
@@ -24,4 +24,4 @@ class NetworkDrives {
 
 }  // namespace zarn
 
-#endif  // ZARN_PATHS_NETWORK_DRIVES_H_
+#endif  // ZARN_PLATFORM_NETWORK_DRIVES_H_

@@ -1,7 +1,7 @@
 // Processes by name and owner through WMI's Win32_Process on the local
 // machine: a query, GetOwner and Terminate.
-#ifndef ZARN_PROCESS_WMI_PROCESS_SERVICE_H_
-#define ZARN_PROCESS_WMI_PROCESS_SERVICE_H_
+#ifndef ZARN_PLATFORM_WMI_PROCESS_SERVICE_H_
+#define ZARN_PLATFORM_WMI_PROCESS_SERVICE_H_
 
 #include <cstdint>
 #include <memory>
@@ -50,4 +50,4 @@ class WmiProcessService {
 
 }  // namespace zarn
 
-#endif  // ZARN_PROCESS_WMI_PROCESS_SERVICE_H_
+#endif  // ZARN_PLATFORM_WMI_PROCESS_SERVICE_H_

@@ -1,7 +1,7 @@
 // The per-user settings store that the daemon and the checker share:
 // named text values under one fixed registry key, read and written whole.
-#ifndef ZARN_WATCHDOG_SETTINGS_STORE_H_
-#define ZARN_WATCHDOG_SETTINGS_STORE_H_
+#ifndef ZARN_PLATFORM_SETTINGS_STORE_H_
+#define ZARN_PLATFORM_SETTINGS_STORE_H_
 
 #include <string>
 #include <string_view>
@@ -49,4 +49,4 @@ inline constexpr std::u16string_view kProcessIds = u"ProcessIDs";
 
 }  // namespace zarn
 
-#endif  // ZARN_WATCHDOG_SETTINGS_STORE_H_
+#endif  // ZARN_PLATFORM_SETTINGS_STORE_H_

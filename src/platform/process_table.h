@@ -1,8 +1,8 @@
 // The local process table and the calls that end a process: a Toolhelp
 // snapshot, the debug privilege of our own token, OpenProcess and
 // TerminateProcess.
-#ifndef ZARN_PROCESS_PROCESS_TABLE_H_
-#define ZARN_PROCESS_PROCESS_TABLE_H_
+#ifndef ZARN_PLATFORM_PROCESS_TABLE_H_
+#define ZARN_PLATFORM_PROCESS_TABLE_H_
 
 #include <cstdint>
 #include <optional>
@@ -50,4 +50,4 @@ class ProcessTable {
 
 }  // namespace zarn
 
-#endif  // ZARN_PROCESS_PROCESS_TABLE_H_
+#endif  // ZARN_PLATFORM_PROCESS_TABLE_H_
