@@ -14,8 +14,11 @@ zarn_set_warnings(zarn_win32)
 # Version resource and manifest; the numbers come from project().
 configure_file(${CMAKE_SOURCE_DIR}/src/zarn_daemon.rc.in
                ${CMAKE_BINARY_DIR}/generated/zarn_daemon.rc @ONLY)
-configure_file(${CMAKE_SOURCE_DIR}/src/zarn_daemon.manifest
-               ${CMAKE_BINARY_DIR}/generated/zarn_daemon.manifest COPYONLY)
+configure_file(${CMAKE_SOURCE_DIR}/src/zarn_daemon.manifest.in
+               ${CMAKE_BINARY_DIR}/generated/zarn_daemon.manifest @ONLY)
+# The resource compiler reads the manifest, but no build tool sees that.
+set_source_files_properties(${CMAKE_BINARY_DIR}/generated/zarn_daemon.rc
+  PROPERTIES OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/generated/zarn_daemon.manifest)
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/main.cpp)
   add_executable(ZARNDaemon WIN32 src/main.cpp

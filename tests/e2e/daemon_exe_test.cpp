@@ -1,10 +1,15 @@
 // ZARNDaemon.exe started bare, as a checker starts it: the hand-over
 // command decides whether it stays.
 #include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
 
 #include "daemon_fixture.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_status_view.h"
+#include "watchdog/version.h"
 
 namespace zarn::e2e {
 namespace {
@@ -54,6 +59,43 @@ TEST_F(DaemonExeTest, TakenOverDaemonCommandIsCleared) {
   ASSERT_TRUE(daemon.WaitForExit(kPatienceMs));
   EXPECT_EQ(Setting(settings::kDaemonCommand), u"");
   EXPECT_FALSE(HandOverWritten());
+}
+
+// The version lives once, in project(): the version resource and the
+// manifest's assembly identity both carry it.
+TEST(ZARNDaemonExe, VersionResourceAndManifestCarryTheProjectVersion) {
+  const std::wstring exe = win32::OwnFolder() + L"ZARNDaemon.exe";
+  DWORD ignored = 0;
+  const DWORD size = ::GetFileVersionInfoSizeW(exe.c_str(), &ignored);
+  ASSERT_GT(size, 0u);
+  std::vector<BYTE> info(size);
+  ASSERT_TRUE(::GetFileVersionInfoW(exe.c_str(), 0, size, info.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT fixed_size = 0;
+  ASSERT_TRUE(::VerQueryValueW(info.data(), L"\\",
+                               reinterpret_cast<void**>(&fixed), &fixed_size));
+  EXPECT_EQ(HIWORD(fixed->dwFileVersionMS), ZARN_VERSION_MAJOR);
+  EXPECT_EQ(LOWORD(fixed->dwFileVersionMS), ZARN_VERSION_MINOR);
+  EXPECT_EQ(HIWORD(fixed->dwFileVersionLS), ZARN_VERSION_PATCH);
+
+  const HMODULE image = ::LoadLibraryExW(
+      exe.c_str(), nullptr,
+      LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(image, nullptr);
+  std::string manifest;
+  if (const HRSRC found = ::FindResourceW(
+          image, CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST)) {
+    if (const HGLOBAL loaded = ::LoadResource(image, found)) {
+      manifest.assign(static_cast<const char*>(::LockResource(loaded)),
+                      ::SizeofResource(image, found));
+    }
+  }
+  ::FreeLibrary(image);
+  const std::string identity = "name=\"Quenholt.ZARNDaemon\" version=\"" +
+                               std::string(ZARN_VERSION_STRING) + ".0\"";
+  EXPECT_NE(manifest.find(identity), std::string::npos)
+      << "no " << identity << " in:\n"
+      << manifest;
 }
 
 }  // namespace
