@@ -17,8 +17,8 @@
 namespace zarn {
 
 // The diagnostic sink of the configuration reader and the folder creation.
-// It discards its texts; a debug build on Windows may pass them to
-// OutputDebugStringW.
+// It discards its texts in every build: nothing is shown, logged or passed
+// to a debugger.
 void TraceMessage(int level, std::u16string_view text, int a = 0, int b = 0,
                   int c = 0, int d = 0);
 
