@@ -48,7 +48,7 @@ if(ZARN_WIN32_TESTS)
   endif()
   target_compile_definitions(zarn_win32_tests PRIVATE
     ZARN_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-  zarn_discover_tests(zarn_win32_tests)
+  zarn_discover_tests(zarn_win32_tests TEST_PREFIX "win32.")
 endif()
 
 add_subdirectory(tools)

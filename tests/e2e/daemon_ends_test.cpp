@@ -22,7 +22,7 @@ class DaemonEndsTest : public DaemonFixture {
  protected:
   void SetUp() override {
     DaemonFixture::SetUp();
-    if (HasFatalFailure()) return;
+    if (HasFatalFailure() || IsSkipped()) return;
     // Should the daemon restart by mistake, the association would show it.
     RegisterSimExcel();
   }

@@ -18,7 +18,7 @@ class ShowExcelTest : public DaemonFixture {
  protected:
   void SetUp() override {
     DaemonFixture::SetUp();
-    if (HasFatalFailure()) return;
+    if (HasFatalFailure() || IsSkipped()) return;
     excel_ = app() + L"fakeexcel.exe";
     workbook_ = app() + L"Mappe Prüfung.zfake";
     ASSERT_TRUE(::CopyFileW((win32::OwnFolder() + L"fakeexcel.exe").c_str(),
@@ -33,6 +33,7 @@ class ShowExcelTest : public DaemonFixture {
     }
   }
   void TearDown() override {
+    if (IsSkipped()) return;
     DaemonFixture::TearDown();
     RemoveClasses(kExtension);
     RemoveClasses(kProgId);

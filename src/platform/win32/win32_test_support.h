@@ -18,6 +18,17 @@
 
 namespace zarn::win32 {
 
+// True under Wine, whose ntdll exports wine_get_version. Some tests rely
+// on what only Wine allows: any process writes HKEY_LOCAL_MACHINE (where
+// Wine looks up file associations), a Unix program such as python3 starts
+// through CreateProcessW, and the checker's real settings key is free to
+// empty. They skip on a real Windows machine.
+inline bool RunningUnderWine() {
+  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr &&
+         ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 // The folder of the running test program, with a trailing backslash: the
 // tools are built beside it.
 inline std::wstring OwnFolder() {
