@@ -5,6 +5,7 @@
 //
 //   SimExcel.exe [/r] WORKBOOK.zsim   run a scenario (the daemon adds /r)
 //   SimExcel.exe /register            associate .zsim with this program
+//   SimExcel.exe /unregister          remove what /register wrote
 #include <windows.h>
 // shellapi.h needs windows.h first.
 #include <shellapi.h>
@@ -103,6 +104,35 @@ int Register() {
              std::wstring(L"Software\\Classes\\") + kProgId +
                  L"\\shell\\open\\command",
              command);
+  return ok ? 0 : 1;
+}
+
+// Removes the program's class, and .zsim where it still names that class;
+// an association of .zsim that another program made stays. 0 when no part
+// of the user's association is left.
+int Unregister() {
+  const std::wstring classes = L"Software\\Classes\\";
+  bool ok = true;
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    wchar_t prog_id[256] = {};
+    DWORD size = sizeof prog_id;
+    if (::RegGetValueW(root, (classes + kExtension).c_str(), nullptr,
+                       RRF_RT_REG_SZ, nullptr, prog_id,
+                       &size) == ERROR_SUCCESS &&
+        std::wstring(prog_id) == kProgId) {
+      const LSTATUS extension_removed =
+          ::RegDeleteTreeW(root, (classes + kExtension).c_str());
+      if (root == HKEY_CURRENT_USER) {
+        ok = ok && extension_removed == ERROR_SUCCESS;
+      }
+    }
+    const LSTATUS class_removed =
+        ::RegDeleteTreeW(root, (classes + kProgId).c_str());
+    if (root == HKEY_CURRENT_USER) {
+      ok = ok && (class_removed == ERROR_SUCCESS ||
+                  class_removed == ERROR_FILE_NOT_FOUND);
+    }
+  }
   return ok ? 0 : 1;
 }
 
@@ -289,6 +319,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   int result = 2;
   if (argc == 2 && _wcsicmp(argv[1], L"/register") == 0) {
     result = zarn::sim::Register();
+  } else if (argc == 2 && _wcsicmp(argv[1], L"/unregister") == 0) {
+    result = zarn::sim::Unregister();
   } else if (argc == 3 && _wcsicmp(argv[1], L"/r") == 0) {
     result = zarn::sim::Run(true, argv[2]);
   } else if (argc == 2) {
