@@ -52,6 +52,7 @@ if(ZARN_WIN32_TESTS)
 endif()
 
 add_subdirectory(tools)
+include(cmake/ZarnPackage.cmake)
 add_subdirectory(tests/e2e)
 add_subdirectory(tests/faults)
 if(TARGET zarn_win32_tests)
