@@ -14,7 +14,8 @@ else()
 endif()
 
 configure_file(${CMAKE_SOURCE_DIR}/packaging/README.txt.in
-               ${CMAKE_BINARY_DIR}/generated/README.txt @ONLY)
+               ${CMAKE_BINARY_DIR}/generated/README.txt @ONLY
+               NEWLINE_STYLE CRLF)
 
 install(TARGETS ZARNDaemon SimExcel RUNTIME DESTINATION .)
 install(FILES

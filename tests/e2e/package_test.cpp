@@ -9,6 +9,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "daemon_fixture.h"
 #include "e2e_support.h"
@@ -69,10 +70,25 @@ class PackageTest : public ::testing::Test {
     if (IsSkipped() || folder_.empty()) return;
     const size_t daemons_left = ProcessesIn(folder_, L"ZARNDaemon.exe").size();
     EndProcessesIn(folder_);
+    RemoveMadeFolders();
     EXPECT_EQ(daemons_left, 0u) << "a daemon of the test was still running";
   }
 
+  // Removes the folders the daemon made in the package's folder, innermost
+  // first, so that the folder holds what the ZIP holds, whatever test runs
+  // next.
+  void RemoveMadeFolders() {
+    for (const std::wstring& folder : made_folders_) {
+      for (std::wstring f = folder; f.size() > folder_.size();
+           f = f.substr(0, f.find_last_of(L'\\'))) {
+        ::RemoveDirectoryW(f.c_str());
+      }
+    }
+  }
+
   std::wstring folder_;
+  // The sample's TEMPPFAD folders, which the daemon makes at start-up.
+  std::vector<std::wstring> made_folders_;
 };
 
 TEST_F(PackageTest, HoldsTheProgramsTheSampleAndTheDocuments) {
@@ -107,7 +123,6 @@ TEST_F(PackageTest, DaemonInTheUnpackedFolderReadsTheSample) {
   ASSERT_FALSE(limits.at("CANCELTIME") == "00:05:00" &&
                limits.at("LOADTIME") == "00:05:00" &&
                limits.at("SPECIALCELLSTIME") == "00:30:00");
-  std::vector<std::wstring> temp_folders;
   for (const char* section : {"Velmora-Suite Scheduler", "GLOBALS"}) {
     ASSERT_TRUE(sample.count(section) && sample.at(section).count("TEMPPFAD"))
         << "no TEMPPFAD in [" << section << "]";
@@ -116,14 +131,11 @@ TEST_F(PackageTest, DaemonInTheUnpackedFolderReadsTheSample) {
     ASSERT_FALSE(folder.size() > 1 && folder[1] == L':')
         << "the sample's folders are relative, so that a trial stays in "
            "the package's folder";
-    temp_folders.push_back(folder_ + folder);
+    made_folders_.push_back(folder_ + folder);
   }
-  // A folder left by an earlier run of this test would prove nothing.
-  for (const std::wstring& folder : temp_folders) {
-    for (std::wstring f = folder; f.size() > folder_.size();
-         f = f.substr(0, f.find_last_of(L'\\'))) {
-      ::RemoveDirectoryW(f.c_str());
-    }
+  // A folder left by an earlier run would prove nothing.
+  RemoveMadeFolders();
+  for (const std::wstring& folder : made_folders_) {
     ASSERT_EQ(::GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES);
   }
 
@@ -170,7 +182,7 @@ TEST_F(PackageTest, DaemonInTheUnpackedFolderReadsTheSample) {
         << "shows " << Utf8(shown_limit) << ", the sample says "
         << limits.at(c.key);
   }
-  for (const std::wstring& folder : temp_folders) {
+  for (const std::wstring& folder : made_folders_) {
     EXPECT_NE(::GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES)
         << Utf8(folder) << " was not made";
   }
