@@ -144,25 +144,6 @@ constexpr std::array<const wchar_t*, 8> kOtherFaces = {
     L"Liberation Sans Narrow",
     L"DejaVu Sans Condensed"};
 
-// Whether the system has fonts of this face, not a stand-in for it.
-bool FaceInstalled(const wchar_t* face) {
-  HDC dc = ::GetDC(nullptr);
-  if (!dc) return false;
-  LOGFONTW wanted = {};
-  wanted.lfCharSet = DEFAULT_CHARSET;
-  ::lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
-  bool found = false;
-  ::EnumFontFamiliesExW(
-      dc, &wanted,
-      [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM out) -> int {
-        *reinterpret_cast<bool*>(out) = true;
-        return 0;
-      },
-      reinterpret_cast<LPARAM>(&found), 0);
-  ::ReleaseDC(nullptr, dc);
-  return found;
-}
-
 bool RegisterStatusWindowClass(HINSTANCE instance) {
   WNDCLASSEXW window_class = {};
   window_class.cbSize = sizeof window_class;
@@ -420,7 +401,7 @@ LOGFONTW ChooseLabelFont(UINT dpi) {
     return best;
   }
   for (const wchar_t* face : kOtherFaces) {
-    if (!FaceInstalled(face)) continue;
+    if (!win32::FaceInstalled(face)) continue;
     const LOGFONTW other = FitLabelFont(face, dpi);
     if (std::abs(other.lfHeight) > std::abs(best.lfHeight)) best = other;
   }

@@ -377,23 +377,6 @@ bool WithoutWineFonts() {
   return std::wstring(set) == L"none";
 }
 
-bool FaceInstalled(const wchar_t* face) {
-  HDC dc = ::GetDC(nullptr);
-  LOGFONTW wanted = {};
-  wanted.lfCharSet = DEFAULT_CHARSET;
-  ::lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
-  bool found = false;
-  ::EnumFontFamiliesExW(
-      dc, &wanted,
-      [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM out) -> int {
-        *reinterpret_cast<bool*>(out) = true;
-        return 0;
-      },
-      reinterpret_cast<LPARAM>(&found), 0);
-  ::ReleaseDC(nullptr, dc);
-  return found;
-}
-
 // The widest caption's overrun of its label in `font` at `dpi` (<= 0:
 // every caption fits), whether every line fits the labels' height, and
 // each caption's width against its label's, for the record.
@@ -440,7 +423,7 @@ TEST(Win32LabelFontTest, EveryCaptionFitsInEachFaceAtEachDpi) {
       "face drawn", "dpi", "gui", "font");
   for (const Face& face : kFaces) {
     SCOPED_TRACE(Utf8(face.name));
-    if (*face.name && !FaceInstalled(face.name)) {
+    if (*face.name && !win32::FaceInstalled(face.name)) {
       if (!UnderWine() || !face.package) continue;
       // Under Wine the face decides what is tested: never another one.
       if (face.wine_fonts && WithoutWineFonts()) continue;
