@@ -93,28 +93,30 @@ TEST_F(DaemonLogWin32Test, MissingFolderIsNeitherCreatedNorWaitedFor) {
 }
 
 TEST_F(DaemonLogWin32Test, LineLandsWhenAnotherProcessLetsGoWithinASecond) {
-  win32::UniqueHandle holder = win32::StartFileHolder(path_, 500);
-  ASSERT_TRUE(holder) << "file_holder.exe did not take the file";
+  win32::FileHolder holder = win32::StartFileHolder(path_, 500);
+  ASSERT_TRUE(holder.process) << "file_holder.exe did not take the file";
   const ULONGLONG start = ::GetTickCount64();
   EXPECT_TRUE(Append(u"nach dem Warten"));
   const ULONGLONG elapsed = ::GetTickCount64() - start;
   // At least one retry, and done well before the attempts run out.
   EXPECT_GE(elapsed, 100u);
   EXPECT_LT(elapsed, 1000u);
-  ASSERT_EQ(::WaitForSingleObject(holder.get(), 10000), WAIT_OBJECT_0);
+  ASSERT_EQ(::WaitForSingleObject(holder.process.get(), 10000), WAIT_OBJECT_0);
   EXPECT_EQ(win32::ReadWholeFile(path_), "nach dem Warten\r\n");
 }
 
 TEST_F(DaemonLogWin32Test, GivesUpAfterAboutASecondWhenTheFileStaysHeld) {
-  win32::UniqueHandle holder = win32::StartFileHolder(path_, 2000);
-  ASSERT_TRUE(holder) << "file_holder.exe did not take the file";
+  // Held until let go below, however slowly the attempts run.
+  win32::FileHolder holder = win32::StartFileHolder(path_, 60000);
+  ASSERT_TRUE(holder.process) << "file_holder.exe did not take the file";
   const ULONGLONG start = ::GetTickCount64();
   EXPECT_FALSE(Append(u"verloren"));
   const ULONGLONG elapsed = ::GetTickCount64() - start;
   // Ten attempts 100 ms apart.
   EXPECT_GE(elapsed, 800u);
   EXPECT_LE(elapsed, 1800u);
-  ASSERT_EQ(::WaitForSingleObject(holder.get(), 10000), WAIT_OBJECT_0);
+  ::SetEvent(holder.release.get());
+  ASSERT_EQ(::WaitForSingleObject(holder.process.get(), 10000), WAIT_OBJECT_0);
   EXPECT_EQ(win32::ReadWholeFile(path_), "");
 }
 

@@ -72,4 +72,22 @@ bool GuiFontForDpi(UINT dpi, LOGFONTW& font) {
   return true;
 }
 
+bool FaceInstalled(const wchar_t* face) {
+  HDC dc = ::GetDC(nullptr);
+  if (!dc) return false;
+  LOGFONTW wanted = {};
+  wanted.lfCharSet = DEFAULT_CHARSET;
+  ::lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
+  bool found = false;
+  ::EnumFontFamiliesExW(
+      dc, &wanted,
+      [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM out) -> int {
+        *reinterpret_cast<bool*>(out) = true;
+        return 0;
+      },
+      reinterpret_cast<LPARAM>(&found), 0);
+  ::ReleaseDC(nullptr, dc);
+  return found;
+}
+
 }  // namespace zarn::win32

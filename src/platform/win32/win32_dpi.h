@@ -23,6 +23,10 @@ SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD ex_style, UINT dpi);
 // Windows) scaled from the system DPI to `dpi`; false when there is none.
 bool GuiFontForDpi(UINT dpi, LOGFONTW& font);
 
+// Whether the system has fonts of this face name, not merely a stand-in
+// that it would draw for it.
+bool FaceInstalled(const wchar_t* face);
+
 }  // namespace zarn::win32
 
 #endif  // ZARN_PLATFORM_WIN32_WIN32_DPI_H_

@@ -79,13 +79,15 @@ TEST_F(Win32FileAppenderTest, EmptyPathOrEmbeddedNulFailsToOpen) {
 
 TEST_F(Win32FileAppenderTest, FileHeldWithoutSharingByAnotherProcess) {
   ASSERT_EQ(Append("before\r\n"), AppendResult::kWritten);
-  win32::UniqueHandle holder = win32::StartFileHolder(path_, 1500);
-  ASSERT_TRUE(holder) << "file_holder.exe did not take the file";
+  // Held until let go below, however slowly the test runs meanwhile.
+  win32::FileHolder holder = win32::StartFileHolder(path_, 60000);
+  ASSERT_TRUE(holder.process) << "file_holder.exe did not take the file";
   EXPECT_EQ(Append("while held\r\n"), AppendResult::kOpenFailed);
 
-  ASSERT_EQ(::WaitForSingleObject(holder.get(), 10000), WAIT_OBJECT_0);
+  ::SetEvent(holder.release.get());
+  ASSERT_EQ(::WaitForSingleObject(holder.process.get(), 10000), WAIT_OBJECT_0);
   DWORD exit_code = 99;
-  ::GetExitCodeProcess(holder.get(), &exit_code);
+  ::GetExitCodeProcess(holder.process.get(), &exit_code);
   EXPECT_EQ(exit_code, 0u);
   EXPECT_EQ(Append("after\r\n"), AppendResult::kWritten);
   EXPECT_EQ(win32::ReadWholeFile(path_), "before\r\nafter\r\n");

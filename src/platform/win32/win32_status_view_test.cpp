@@ -3,14 +3,19 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_test_support.h"
 
 namespace zarn {
 namespace {
+
+using win32::Utf8;
 
 struct ExpectedControl {
   int id;
@@ -55,6 +60,30 @@ LOGFONTW FontOf(HWND control) {
       reinterpret_cast<HGDIOBJ>(::SendMessageW(control, WM_GETFONT, 0, 0));
   if (handle) ::GetObjectW(handle, sizeof font, &font);
   return font;
+}
+
+struct TextSize {
+  int width;        // of the widest line
+  int height;       // of all lines
+  int line_height;  // of one line
+};
+
+// `text` in `font` as `window` draws it: on one line when `wrap_width` is
+// 0, else broken at words to that width as a label breaks it.
+TextSize Measure(HWND window, HFONT font, const std::wstring& text,
+                 int wrap_width) {
+  HDC dc = ::GetDC(window);
+  HGDIOBJ previous = ::SelectObject(dc, font);
+  RECT rect = {0, 0, wrap_width, 0};
+  const UINT format =
+      DT_CALCRECT | DT_NOPREFIX | (wrap_width ? DT_WORDBREAK : DT_SINGLELINE);
+  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
+  TEXTMETRICW metrics = {};
+  ::GetTextMetricsW(dc, &metrics);
+  ::SelectObject(dc, previous);
+  ::ReleaseDC(window, dc);
+  return {rect.right - rect.left, rect.bottom - rect.top,
+          static_cast<int>(metrics.tmHeight)};
 }
 
 RECT RectInParent(HWND control) {
@@ -103,11 +132,6 @@ TEST_F(Win32StatusViewTest, ShowsAPlainTopLevelWindowOfTheFormsSize) {
 }
 
 TEST_F(Win32StatusViewTest, HasTheNineControlsInTabOrderWithTextsAndPlaces) {
-  LOGFONTW gui_font = {};
-  ASSERT_EQ(::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof gui_font,
-                         &gui_font),
-            static_cast<int>(sizeof gui_font));
-
   HWND child = ::GetWindow(window_, GW_CHILD);
   for (const ExpectedControl& expected : kExpected) {
     SCOPED_TRACE(testing::Message() << "control " << expected.id);
@@ -129,11 +153,11 @@ TEST_F(Win32StatusViewTest, HasTheNineControlsInTabOrderWithTextsAndPlaces) {
       EXPECT_EQ(font.lfWeight, FW_BOLD);
       EXPECT_EQ(font.lfHeight, -16);  // 12 points
     } else {
-      // The GUI font, at most a quarter smaller where captions need it.
-      EXPECT_EQ(std::wstring(font.lfFaceName),
-                std::wstring(gui_font.lfFaceName));
-      EXPECT_LE(std::abs(font.lfHeight), std::abs(gui_font.lfHeight));
-      EXPECT_GE(std::abs(font.lfHeight) * 4, std::abs(gui_font.lfHeight) * 3);
+      // The GUI font, made as small as the captions need (or a face
+      // that fits better, where the GUI font's is very wide).
+      const LOGFONTW chosen = ChooseLabelFont(96);
+      EXPECT_EQ(std::wstring(font.lfFaceName), std::wstring(chosen.lfFaceName));
+      EXPECT_EQ(font.lfHeight, chosen.lfHeight);
       EXPECT_LT(font.lfWeight, FW_BOLD);
     }
     child = ::GetWindow(child, GW_HWNDNEXT);
@@ -142,28 +166,53 @@ TEST_F(Win32StatusViewTest, HasTheNineControlsInTabOrderWithTextsAndPlaces) {
 }
 
 TEST_F(Win32StatusViewTest, EveryCaptionFitsItsLabelOnOneLine) {
-  HFONT shared = nullptr;
+  // The fixture's captions, then the countdown of a checker that never
+  // reported, the widest text the loop sets.
+  for (const bool never_reported : {false, true}) {
+    if (never_reported) {
+      view_->SetCaption(StatusLabel::kStatus,
+                        u"ZARN inaktiv, beende in 00:04:50");
+    }
+    HFONT shared = nullptr;
+    for (const ExpectedControl& expected : kExpected) {
+      if (expected.bold) continue;
+      SCOPED_TRACE(testing::Message() << "control " << expected.id);
+      HWND label = ::GetDlgItem(window_, expected.id);
+      HFONT font =
+          reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0));
+      // All rows in one font.
+      if (!shared) shared = font;
+      EXPECT_EQ(font, shared);
+      const std::wstring text = TextOf(label);
+      const TextSize size = Measure(label, font, text, 0);
+      EXPECT_LE(size.width, expected.width) << Utf8(text);
+      EXPECT_LE(size.line_height, expected.height);
+      // As the label itself breaks it: one line.
+      EXPECT_EQ(Measure(label, font, text, expected.width).height,
+                size.line_height)
+          << Utf8(text);
+    }
+  }
+}
+
+TEST_F(Win32StatusViewTest, HeadlineAndButtonsShowWhole) {
   for (const ExpectedControl& expected : kExpected) {
-    if (expected.bold) continue;
+    if (!expected.bold) continue;
     SCOPED_TRACE(testing::Message() << "control " << expected.id);
-    HWND label = ::GetDlgItem(window_, expected.id);
+    HWND control = ::GetDlgItem(window_, expected.id);
     HFONT font =
-        reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0));
-    // All rows in one font.
-    if (!shared) shared = font;
-    EXPECT_EQ(font, shared);
-    HDC dc = ::GetDC(label);
-    HGDIOBJ previous = ::SelectObject(dc, font);
-    const std::wstring text = TextOf(label);
-    SIZE extent = {};
-    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()),
-                            &extent);
-    TEXTMETRICW metrics = {};
-    ::GetTextMetricsW(dc, &metrics);
-    ::SelectObject(dc, previous);
-    ::ReleaseDC(label, dc);
-    EXPECT_LE(extent.cx, expected.width);
-    EXPECT_LE(metrics.tmHeight, expected.height);
+        reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
+    const std::wstring text = TextOf(control);
+    if (std::wstring(expected.window_class) == L"Button") {
+      // One line, centred inside the button's edges.
+      EXPECT_LE(Measure(control, font, text, 0).width, expected.width - 8)
+          << Utf8(text);
+    } else {
+      // The headline's label has room for two lines.
+      const TextSize size = Measure(control, font, text, expected.width);
+      EXPECT_LE(size.width, expected.width) << Utf8(text);
+      EXPECT_LE(size.height, expected.height) << Utf8(text);
+    }
   }
 }
 
@@ -281,6 +330,137 @@ TEST_F(Win32StatusViewTest, ADpiChangeLaysTheFormOutAgain) {
   EXPECT_EQ(rect.top, 263);
   EXPECT_EQ(rect.right - rect.left, 587);
   EXPECT_EQ(FontOf(neu_starten).lfHeight, -24);
+}
+
+// The faces the labels meet: under Wine, Wine's own Tahoma (fonts-wine),
+// Liberation Sans and DejaVu Sans, the fallbacks of a prefix without
+// Wine's fonts (fonts-liberation; fonts-dejavu-core on a bare Debian); on
+// Windows its own GUI fonts. The test run says which font set the prefix
+// holds: Wine's (the default) or none of them (ZARN_WINE_FONTS=none).
+struct Face {
+  const wchar_t* name;  // empty: the default GUI font
+  const char* package;  // Debian's, for the fonts a Wine run needs
+  bool wine_fonts;      // one of Wine's own fonts
+};
+const Face kFaces[] = {
+    {L"", nullptr, false},
+    {L"Tahoma", "fonts-wine", true},
+    {L"DejaVu Sans", "fonts-dejavu-core", false},
+    {L"Liberation Sans", "fonts-liberation", false},
+    {L"Microsoft Sans Serif", nullptr, false},
+    {L"Segoe UI", nullptr, false},
+};
+
+// A caption label with the widest text it shows; sizes in twips.
+struct Caption {
+  const wchar_t* text;
+  int width, height;
+};
+const Caption kCaptions[] = {
+    {L"Neustart bei Inaktivität des ZARN nach:", 2760, 255},
+    {L"Status:", 1815, 255},
+    {L"Letzte Rückmeldung ZARN:", 1935, 255},
+    {L"00:05:00", 2760, 255},
+    {L"Starte neu in 00:04:30", 3495, 255},
+    {L"ZARN inaktiv, beende in 00:04:50", 3495, 255},
+    {L"00:00:30", 3495, 255},
+};
+
+bool UnderWine() {
+  return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"),
+                          "wine_get_version") != nullptr;
+}
+
+bool WithoutWineFonts() {
+  wchar_t set[16] = {};
+  ::GetEnvironmentVariableW(L"ZARN_WINE_FONTS", set, 16);
+  return std::wstring(set) == L"none";
+}
+
+// The widest caption's overrun of its label in `font` at `dpi` (<= 0:
+// every caption fits), whether every line fits the labels' height, and
+// each caption's width against its label's, for the record.
+struct Fit {
+  int overrun;
+  bool height_fits;
+  std::string widths;
+  std::string face;  // as drawn
+};
+Fit MeasureCaptions(const LOGFONTW& font, UINT dpi) {
+  HDC dc = ::GetDC(nullptr);
+  HFONT made = ::CreateFontIndirectW(&font);
+  HGDIOBJ previous = ::SelectObject(dc, made);
+  TEXTMETRICW metrics = {};
+  ::GetTextMetricsW(dc, &metrics);
+  Fit fit = {-1 << 20, true, {}, {}};
+  wchar_t drawn[LF_FACESIZE] = {};
+  ::GetTextFaceW(dc, LF_FACESIZE, drawn);
+  fit.face = Utf8(drawn);
+  for (const Caption& caption : kCaptions) {
+    SIZE extent = {};
+    ::GetTextExtentPoint32W(
+        dc, caption.text, static_cast<int>(std::wcslen(caption.text)), &extent);
+    char width[32];
+    std::snprintf(width, sizeof width, " %ld/%d", extent.cx,
+                  win32::TwipsToPixels(caption.width, dpi));
+    fit.widths += width;
+    fit.overrun = std::max<int>(
+        fit.overrun, extent.cx - win32::TwipsToPixels(caption.width, dpi));
+    if (metrics.tmHeight > win32::TwipsToPixels(caption.height, dpi)) {
+      fit.height_fits = false;
+    }
+  }
+  ::SelectObject(dc, previous);
+  ::DeleteObject(made);
+  ::ReleaseDC(nullptr, dc);
+  return fit;
+}
+
+TEST(Win32LabelFontTest, EveryCaptionFitsInEachFaceAtEachDpi) {
+  std::printf(
+      "%-26s %4s %4s %4s  caption width / label width, px: Label5 Label2 "
+      "Label4 CancelTime Status (2) Status2\n",
+      "face drawn", "dpi", "gui", "font");
+  for (const Face& face : kFaces) {
+    SCOPED_TRACE(Utf8(face.name));
+    if (*face.name && !win32::FaceInstalled(face.name)) {
+      if (!UnderWine() || !face.package) continue;
+      // Under Wine the face decides what is tested: never another one.
+      if (face.wine_fonts && WithoutWineFonts()) continue;
+      ADD_FAILURE() << Utf8(face.name) << " is missing: install Debian's "
+                    << face.package << " (scripts/setup does)";
+      continue;
+    }
+    if (face.wine_fonts && UnderWine() && WithoutWineFonts()) {
+      ADD_FAILURE() << "Wine's " << Utf8(face.name)
+                    << " is in a prefix that must be without Wine's fonts";
+    }
+    for (const UINT dpi : {96u, 120u, 144u, 192u}) {
+      SCOPED_TRACE(testing::Message() << dpi << " DPI");
+      LOGFONTW gui = {};
+      ASSERT_TRUE(win32::GuiFontForDpi(dpi, gui));
+      const LOGFONTW font = FitLabelFont(face.name, dpi);
+      if (*face.name) {
+        EXPECT_EQ(std::wstring(font.lfFaceName), face.name);
+      }
+      const Fit fit = MeasureCaptions(font, dpi);
+      EXPECT_LE(fit.overrun, 0);
+      EXPECT_TRUE(fit.height_fits);
+      EXPECT_LE(std::abs(font.lfHeight), std::abs(gui.lfHeight));
+      // Made smaller only as far as needed: a pixel more would not fit.
+      if (std::abs(font.lfHeight) < std::abs(gui.lfHeight)) {
+        LOGFONTW larger = font;
+        larger.lfHeight = font.lfHeight - 1;
+        const Fit too_large = MeasureCaptions(larger, dpi);
+        EXPECT_FALSE(too_large.overrun <= 0 && too_large.height_fits);
+      }
+      std::string drawn = fit.face;
+      if (!*face.name) drawn.insert(0, "GUI font: ");
+      std::printf("%-26s %4u %4ld %4ld %s\n", drawn.c_str(), dpi,
+                  std::abs(gui.lfHeight), std::abs(font.lfHeight),
+                  fit.widths.c_str());
+    }
+  }
 }
 
 }  // namespace

@@ -100,13 +100,33 @@ inline std::string AwaitWholeFile(const std::wstring& path, DWORD ms = 15000) {
   return text;
 }
 
+// A file_holder.exe that holds a file without sharing: its process, and
+// an event that makes it let go at once.
+struct FileHolder {
+  UniqueHandle process;
+  UniqueHandle release;
+};
+
 // Starts file_holder.exe from the test program's folder, which opens `path`
-// without sharing (creating it when missing) for `ms` milliseconds, and
-// waits until it holds the file. The holder's process, or an empty handle
-// when it couldn't be started or never took the file.
-inline UniqueHandle StartFileHolder(const std::wstring& path, int ms) {
+// without sharing (creating it when missing) and holds it until `release`
+// is set or `ms` milliseconds have passed since it took the file, and
+// waits until it holds it. An empty process when it couldn't be started or
+// never took the file. The holder says when it holds the file through an
+// event: probing the file instead could take it for a moment just when the
+// holder tries, and a slow start under load would eat into `ms`.
+inline FileHolder StartFileHolder(const std::wstring& path, DWORD ms) {
+  static LONG count = 0;
+  const std::wstring events = L"Local\\zarn_file_holder_" +
+                              std::to_wstring(::GetCurrentProcessId()) + L"_" +
+                              std::to_wstring(::InterlockedIncrement(&count));
+  UniqueHandle taken(
+      ::CreateEventW(nullptr, TRUE, FALSE, (events + L".taken").c_str()));
+  FileHolder holder;
+  holder.release.reset(
+      ::CreateEventW(nullptr, TRUE, FALSE, (events + L".release").c_str()));
+  if (!taken || !holder.release) return {};
   std::wstring command = L"\"" + OwnFolder() + L"file_holder.exe\" \"" + path +
-                         L"\" " + std::to_wstring(ms);
+                         L"\" " + std::to_wstring(ms) + L" " + events;
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
@@ -115,22 +135,13 @@ inline UniqueHandle StartFileHolder(const std::wstring& path, int ms) {
     return {};
   }
   ::CloseHandle(pi.hThread);
-  UniqueHandle holder(pi.hProcess);
-  const ULONGLONG deadline = ::GetTickCount64() + 10000;
-  while (::GetTickCount64() < deadline) {
-    HANDLE probe =
-        ::CreateFileW(path.c_str(), GENERIC_READ,
-                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, OPEN_EXISTING, 0, nullptr);
-    if (probe != INVALID_HANDLE_VALUE) {
-      ::CloseHandle(probe);
-    } else if (::GetLastError() == ERROR_SHARING_VIOLATION) {
-      return holder;
-    }
-    ::Sleep(10);
+  holder.process.reset(pi.hProcess);
+  const HANDLE either[] = {taken.get(), holder.process.get()};
+  if (::WaitForMultipleObjects(2, either, FALSE, 30000) != WAIT_OBJECT_0) {
+    ::TerminateProcess(holder.process.get(), 1);
+    return {};
   }
-  ::TerminateProcess(holder.get(), 1);
-  return {};
+  return holder;
 }
 
 // Starts `exe` with `arguments` in `folder` (this process's current folder
