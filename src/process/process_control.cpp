@@ -1,5 +1,7 @@
 #include "process/process_control.h"
 
+#include <optional>
+
 #include "common/text.h"
 
 namespace zarn {
@@ -7,11 +9,17 @@ namespace zarn {
 int32_t CountProcesses(ProcessTable& processes, std::u16string_view exe_name) {
   const auto entries = processes.Snapshot();
   if (!entries) return 0;
+  // On a terminal server every user runs a checker with its own daemon: the
+  // daemons of the other sessions are theirs, not a second copy of ours.
+  const std::optional<uint32_t> own_session = processes.CurrentSessionId();
   int32_t count = 0;
   for (const ProcessEntry& entry : *entries) {
     // A suffix match: "ZARNDaemon.exe" also finds OldZARNDaemon.exe, and on
     // Windows 9x the full path Toolhelp gives there.
-    if (EndsWithIgnoreCase(entry.exe_name, exe_name)) ++count;
+    if (!EndsWithIgnoreCase(entry.exe_name, exe_name)) continue;
+    const bool other_session =
+        own_session && entry.session_id && *entry.session_id != *own_session;
+    if (!other_session) ++count;
   }
   return count;
 }

@@ -59,9 +59,10 @@ bool FakeProcessTable::Terminate(uint32_t process_id, uint32_t exit_code) {
   return true;
 }
 
-void FakeProcessTable::AddProcess(uint32_t process_id,
-                                  std::u16string exe_name) {
-  processes_.push_back(ProcessEntry{process_id, std::move(exe_name)});
+void FakeProcessTable::AddProcess(uint32_t process_id, std::u16string exe_name,
+                                  std::optional<uint32_t> session_id) {
+  processes_.push_back(
+      ProcessEntry{process_id, std::move(exe_name), session_id});
 }
 
 bool FakeProcessTable::IsRunning(uint32_t process_id) const {

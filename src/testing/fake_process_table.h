@@ -3,6 +3,7 @@
 #ifndef ZARN_TESTING_FAKE_PROCESS_TABLE_H_
 #define ZARN_TESTING_FAKE_PROCESS_TABLE_H_
 
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -14,11 +15,15 @@ namespace zarn {
 
 class FakeProcessTable final : public ProcessTable {
  public:
-  // Our own process is in the table from the start.
+  // Our own session unless a test says otherwise.
+  static constexpr uint32_t kOwnSession = 1;
+
+  // Our own process is in the table from the start, in our own session.
   explicit FakeProcessTable(uint32_t own_id = 4242,
                             std::u16string own_name = u"ZARNDaemon.exe");
 
   std::optional<std::vector<ProcessEntry>> Snapshot() override;
+  std::optional<uint32_t> CurrentSessionId() override { return own_session_; }
   bool IsNtFamily() override { return nt_family_; }
   bool OpenOwnToken() override;
   bool LookupDebugPrivilege() override;
@@ -28,8 +33,14 @@ class FakeProcessTable final : public ProcessTable {
   bool Terminate(uint32_t process_id, uint32_t exit_code) override;
   uint32_t CurrentProcessId() override { return own_id_; }
 
-  // Setup.
-  void AddProcess(uint32_t process_id, std::u16string exe_name);
+  // Setup. A process runs in our own session unless given another, or
+  // nullopt for a session that can't be read.
+  void AddProcess(uint32_t process_id, std::u16string exe_name,
+                  std::optional<uint32_t> session_id = kOwnSession);
+  // nullopt: our own session can't be read.
+  void set_own_session(std::optional<uint32_t> session) {
+    own_session_ = session;
+  }
   bool IsRunning(uint32_t process_id) const;
   void set_nt_family(bool nt) { nt_family_ = nt; }
   void set_snapshot_fails(bool fail) { snapshot_fails_ = fail; }
@@ -62,6 +73,7 @@ class FakeProcessTable final : public ProcessTable {
 
  private:
   uint32_t own_id_;
+  std::optional<uint32_t> own_session_ = kOwnSession;
   std::vector<ProcessEntry> processes_;
   bool nt_family_ = true;
   bool snapshot_fails_ = false;

@@ -126,5 +126,11 @@ TEST_F(StartUpTest, EndsForASecondInstanceAndAnEmptyCommand) {
   EXPECT_TRUE(fake.settings.writes().empty());
 }
 
+TEST_F(StartUpTest, AnotherSessionsDaemonIsNoSecondInstance) {
+  fake_.processes.AddProcess(5, u"ZARNDaemon.exe", 2);
+  EXPECT_EQ(Run(), StartUpResult::kSupervise);
+  EXPECT_EQ(fake_.settings.Get(settings::kDaemonCommand), u"");
+}
+
 }  // namespace
 }  // namespace zarn

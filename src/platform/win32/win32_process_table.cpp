@@ -1,11 +1,14 @@
 #include "platform/win32/win32_process_table.h"
 
 #include <windows.h>
-// tlhelp32.h needs windows.h first.
+// tlhelp32.h and wtsapi32.h need windows.h first.
 #include <tlhelp32.h>
+#include <wtsapi32.h>
 
 #include <cwchar>
+#include <unordered_map>
 
+#include "platform/win32/system_library.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
 
@@ -17,9 +20,43 @@ constexpr DWORD kTokenAccess = 0x28;
 // PROCESS_ALL_ACCESS as Windows XP defined it; later systems accept it.
 constexpr DWORD kProcessAllAccessXp = 0x1F0FFF;
 
+// The session of every process, by id, from Terminal Services. Unlike
+// ProcessIdToSessionId it needs no access to the process itself, which a
+// user lacks for the processes of the other users of a terminal server.
+// Empty when the list can't be had.
+std::unordered_map<DWORD, DWORD> SessionsByProcess() {
+  static const auto enumerate =
+      win32::FindSystemFunction<decltype(::WTSEnumerateProcessesW)>(
+          L"wtsapi32.dll", "WTSEnumerateProcessesW");
+  static const auto free_memory =
+      win32::FindSystemFunction<decltype(::WTSFreeMemory)>(L"wtsapi32.dll",
+                                                           "WTSFreeMemory");
+  std::unordered_map<DWORD, DWORD> sessions;
+  if (!enumerate || !free_memory) return sessions;
+  WTS_PROCESS_INFOW* list = nullptr;
+  DWORD count = 0;
+  if (!enumerate(WTS_CURRENT_SERVER_HANDLE, 0, 1, &list, &count) || !list) {
+    return sessions;
+  }
+  for (DWORD i = 0; i < count; ++i) {
+    sessions.emplace(list[i].ProcessId, list[i].SessionId);
+  }
+  free_memory(list);
+  return sessions;
+}
+
+std::optional<uint32_t> SessionOf(DWORD process_id) {
+  DWORD session = 0;
+  if (!::ProcessIdToSessionId(process_id, &session)) return std::nullopt;
+  return session;
+}
+
 class Win32ProcessTable final : public ProcessTable {
  public:
   std::optional<std::vector<ProcessEntry>> Snapshot() override {
+    // The sessions first: a process that starts between the two lists is
+    // asked for on its own below.
+    const std::unordered_map<DWORD, DWORD> sessions = SessionsByProcess();
     win32::UniqueFileHandle snapshot(
         ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return std::nullopt;
@@ -29,11 +66,18 @@ class Win32ProcessTable final : public ProcessTable {
     for (BOOL ok = ::Process32FirstW(snapshot.get(), &entry); ok;
          ok = ::Process32NextW(snapshot.get(), &entry)) {
       const size_t length = ::wcsnlen(entry.szExeFile, MAX_PATH);
+      const auto session = sessions.find(entry.th32ProcessID);
       entries.push_back(ProcessEntry{
           entry.th32ProcessID,
-          win32::FromWide(std::wstring_view(entry.szExeFile, length))});
+          win32::FromWide(std::wstring_view(entry.szExeFile, length)),
+          session != sessions.end() ? std::optional<uint32_t>(session->second)
+                                    : SessionOf(entry.th32ProcessID)});
     }
     return entries;
+  }
+
+  std::optional<uint32_t> CurrentSessionId() override {
+    return SessionOf(::GetCurrentProcessId());
   }
 
   bool IsNtFamily() override {
