@@ -21,6 +21,9 @@ std::u16string FormatDaemonLogLine(Regional& regional, DateTime when,
   line += u", \"Err: ";
   line += message;
   line += u"\"";
+  for (char16_t& c : line) {
+    if (c < u' ' || c == u'\x7F') c = u' ';
+  }
   return line;
 }
 
