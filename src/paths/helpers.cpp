@@ -33,11 +33,21 @@ bool ReadChar(std::u16string_view text, size_t& pos, char16_t c) {
   return true;
 }
 
+// The daemon has one thread; nothing else sets or reads the sink.
+TraceSink trace_sink = nullptr;
+
 }  // namespace
 
-void TraceMessage(int /*level*/, std::u16string_view /*text*/, int /*a*/,
-                  int /*b*/, int /*c*/, int /*d*/) {
-  // Diagnostic texts are not shown, logged or stored anywhere.
+void TraceMessage(int level, std::u16string_view text, int /*a*/, int /*b*/,
+                  int /*c*/, int /*d*/) {
+  // In the daemon diagnostic texts are not shown, logged or stored anywhere.
+  if (trace_sink) trace_sink(level, text);
+}
+
+TraceSink SetTraceSink(TraceSink sink) {
+  const TraceSink before = trace_sink;
+  trace_sink = sink;
+  return before;
 }
 
 std::u16string TakeLine(std::u16string& text) {

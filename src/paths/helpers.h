@@ -16,11 +16,15 @@
 
 namespace zarn {
 
-// The diagnostic sink of the configuration reader and the folder creation.
-// It discards its texts; a debug build on Windows may pass them to
-// OutputDebugStringW.
+// The diagnostic sink of the configuration reader, the folder creation and
+// the Excel clean-up. It discards its texts unless a sink is set.
 void TraceMessage(int level, std::u16string_view text, int a = 0, int b = 0,
                   int c = 0, int d = 0);
+// Where TraceMessage hands its texts: a test, or a build for diagnosis that
+// passes them to OutputDebugStringW. nullptr (the default) discards them.
+// Returns the sink that was set before.
+using TraceSink = void (*)(int level, std::u16string_view text);
+TraceSink SetTraceSink(TraceSink sink);
 
 // Cuts the first line off `text`: everything before the first line end,
 // which is CR LF, a lone CR or a lone LF. Without one, the whole text.
