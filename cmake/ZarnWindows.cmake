@@ -16,6 +16,10 @@ configure_file(${CMAKE_SOURCE_DIR}/src/zarn_daemon.rc.in
                ${CMAKE_BINARY_DIR}/generated/zarn_daemon.rc @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/src/zarn_daemon.manifest
                ${CMAKE_BINARY_DIR}/generated/zarn_daemon.manifest COPYONLY)
+# windres reports no dependencies: a changed manifest must still rebuild the
+# resources.
+set_source_files_properties(${CMAKE_BINARY_DIR}/generated/zarn_daemon.rc
+  PROPERTIES OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/generated/zarn_daemon.manifest)
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/main.cpp)
   add_executable(ZARNDaemon WIN32 src/main.cpp

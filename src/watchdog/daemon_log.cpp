@@ -40,8 +40,9 @@ bool DaemonLog::AppendLineToFile(std::u16string_view line,
   std::u16string text(line);
   text += u"\r\n";
   const std::string bytes = code_pages_.EncodeAnsi(text);
+  const std::u16string system_path = helpers_.SystemPath(path);
   for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
-    switch (appender_.Append(path, bytes)) {
+    switch (appender_.Append(system_path, bytes)) {
       case AppendResult::kWritten:
         return true;
       case AppendResult::kWriteFailed:

@@ -118,6 +118,17 @@ TEST_F(DaemonLogTest, PathWithoutBackslashIsTestedItself) {
   EXPECT_EQ(files_.File(u"daemon.log"), "x\r\n");
 }
 
+TEST_F(DaemonLogTest, LogPathPastMaxPathIsWritten) {
+  std::u16string folder = u"C:\\Logs";
+  while (folder.size() < 280) folder += u"\\abcdefghij";
+  fs_.AddFolder(folder);
+  log_.set_path(folder + u"\\sub\\..\\daemon.log");
+  log_.WriteDaemonLog(when_, u"deep", 0, 0);
+  EXPECT_EQ(files_.File(u"\\\\?\\" + folder + u"\\daemon.log"),
+            Line("06.12.2026 03:41:47,0, Typ: 7, ID: 0, \"Err: deep\""));
+  EXPECT_EQ(files_.attempts(), 1);
+}
+
 TEST_F(DaemonLogTest, RetriesAFailedOpenEvery100Ms) {
   files_.FailOpens(9);
   EXPECT_TRUE(log_.AppendLineToFile(u"late", u"C:\\Logs\\daemon.log"));
