@@ -11,15 +11,20 @@ int32_t CountProcesses(ProcessTable& processes, std::u16string_view exe_name) {
   if (!entries) return 0;
   // On a terminal server every user runs a checker with its own daemon: the
   // daemons of the other sessions are theirs, not a second copy of ours.
-  const std::optional<uint32_t> own_session = processes.CurrentSessionId();
+  // Only the processes of the name are asked for their session.
+  const std::optional<uint32_t> own_session =
+      processes.SessionOf(processes.CurrentProcessId());
   int32_t count = 0;
   for (const ProcessEntry& entry : *entries) {
     // A suffix match: "ZARNDaemon.exe" also finds OldZARNDaemon.exe, and on
     // Windows 9x the full path Toolhelp gives there.
     if (!EndsWithIgnoreCase(entry.exe_name, exe_name)) continue;
-    const bool other_session =
-        own_session && entry.session_id && *entry.session_id != *own_session;
-    if (!other_session) ++count;
+    if (own_session) {
+      const std::optional<uint32_t> session =
+          processes.SessionOf(entry.process_id);
+      if (session && *session != *own_session) continue;
+    }
+    ++count;
   }
   return count;
 }

@@ -68,6 +68,14 @@ TEST_F(CountProcessesTest, CountsOnlyOurOwnSession) {
   EXPECT_EQ(CountProcesses(table_, u"excel.exe"), 0);
 }
 
+TEST_F(CountProcessesTest, AsksOnlyTheProcessesOfTheNameForTheirSession) {
+  table_.AddProcess(20, u"EXCEL.EXE", 2);
+  table_.AddProcess(30, u"ZARNDaemon.exe", 3);
+  EXPECT_EQ(CountProcesses(table_, u"ZARNDaemon.exe"), 1);
+  // Ours first, then each match.
+  EXPECT_THAT(table_.session_queries(), ElementsAre(4242u, 4242u, 30u));
+}
+
 TEST_F(CountProcessesTest, UnreadableSessionsCountRatherThanHide) {
   struct Case {
     const char* name;

@@ -3,6 +3,7 @@
 #ifndef ZARN_TESTING_FAKE_PROCESS_TABLE_H_
 #define ZARN_TESTING_FAKE_PROCESS_TABLE_H_
 
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -23,7 +24,7 @@ class FakeProcessTable final : public ProcessTable {
                             std::u16string own_name = u"ZARNDaemon.exe");
 
   std::optional<std::vector<ProcessEntry>> Snapshot() override;
-  std::optional<uint32_t> CurrentSessionId() override { return own_session_; }
+  std::optional<uint32_t> SessionOf(uint32_t process_id) override;
   bool IsNtFamily() override { return nt_family_; }
   bool OpenOwnToken() override;
   bool LookupDebugPrivilege() override;
@@ -39,7 +40,7 @@ class FakeProcessTable final : public ProcessTable {
                   std::optional<uint32_t> session_id = kOwnSession);
   // nullopt: our own session can't be read.
   void set_own_session(std::optional<uint32_t> session) {
-    own_session_ = session;
+    sessions_[own_id_] = session;
   }
   bool IsRunning(uint32_t process_id) const;
   void set_nt_family(bool nt) { nt_family_ = nt; }
@@ -57,6 +58,10 @@ class FakeProcessTable final : public ProcessTable {
   // "EnableDebugPrivilege", "DisableDebugPrivilege", "CloseOwnToken" and
   // "Terminate <id> <exit code>", failed ones too, in order.
   const std::vector<std::string>& calls() const { return calls_; }
+  // The processes whose session was asked for, in order.
+  const std::vector<uint32_t>& session_queries() const {
+    return session_queries_;
+  }
   // The successful terminations: id and exit code.
   const std::vector<std::pair<uint32_t, uint32_t>>& terminations() const {
     return terminations_;
@@ -73,8 +78,9 @@ class FakeProcessTable final : public ProcessTable {
 
  private:
   uint32_t own_id_;
-  std::optional<uint32_t> own_session_ = kOwnSession;
   std::vector<ProcessEntry> processes_;
+  std::map<uint32_t, std::optional<uint32_t>> sessions_;
+  std::vector<uint32_t> session_queries_;
   bool nt_family_ = true;
   bool snapshot_fails_ = false;
   bool fail_open_token_ = false;

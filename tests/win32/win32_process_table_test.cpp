@@ -81,20 +81,23 @@ TEST_F(Win32ProcessTableTest, CountsDaemonsBySuffixInAnyCase) {
 TEST_F(Win32ProcessTableTest, DaemonFindsItsOwnSession) {
   DWORD own_session = 0;
   ASSERT_TRUE(::ProcessIdToSessionId(::GetCurrentProcessId(), &own_session));
-  EXPECT_EQ(table_->CurrentSessionId(), own_session);
+  EXPECT_EQ(table_->SessionOf(table_->CurrentProcessId()), own_session);
 
   HelperProcess daemon(L"ZARNDaemon.exe");
   ASSERT_TRUE(daemon.running());
-  const auto entries = table_->Snapshot();
-  ASSERT_TRUE(entries);
-  for (uint32_t id : {table_->CurrentProcessId(), daemon.id()}) {
-    SCOPED_TRACE(id);
-    auto it =
-        std::find_if(entries->begin(), entries->end(),
-                     [&](const ProcessEntry& e) { return e.process_id == id; });
-    ASSERT_NE(it, entries->end());
-    EXPECT_EQ(it->session_id, own_session);
+  EXPECT_EQ(table_->SessionOf(daemon.id()), own_session);
+}
+
+TEST_F(Win32ProcessTableTest, SessionOfAnEndedProcessIsUnknown) {
+  uint32_t id = 0;
+  {
+    HelperProcess helper(L"dw20.exe");
+    ASSERT_TRUE(helper.running());
+    id = helper.id();
   }
+  ASSERT_TRUE(win32_test::WaitUntilGone(id));
+  // Neither the process nor the Terminal Services list knows it any more.
+  EXPECT_EQ(table_->SessionOf(id), std::nullopt);
 }
 
 TEST_F(Win32ProcessTableTest, KillEndsByIdWithExitCode) {

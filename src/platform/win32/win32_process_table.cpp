@@ -6,7 +6,6 @@
 #include <wtsapi32.h>
 
 #include <cwchar>
-#include <unordered_map>
 
 #include "platform/win32/system_library.h"
 #include "platform/win32/unique_resource.h"
@@ -20,43 +19,34 @@ constexpr DWORD kTokenAccess = 0x28;
 // PROCESS_ALL_ACCESS as Windows XP defined it; later systems accept it.
 constexpr DWORD kProcessAllAccessXp = 0x1F0FFF;
 
-// The session of every process, by id, from Terminal Services. Unlike
-// ProcessIdToSessionId it needs no access to the process itself, which a
-// user lacks for the processes of the other users of a terminal server.
-// Empty when the list can't be had.
-std::unordered_map<DWORD, DWORD> SessionsByProcess() {
+// The session of a process from Terminal Services' list of every process,
+// which needs no access to the process itself. wtsapi32.dll is loaded only
+// when a process refuses ProcessIdToSessionId: on a terminal server, where
+// another user's daemon runs.
+std::optional<uint32_t> SessionFromTerminalServices(DWORD process_id) {
   static const auto enumerate =
       win32::FindSystemFunction<decltype(::WTSEnumerateProcessesW)>(
           L"wtsapi32.dll", "WTSEnumerateProcessesW");
   static const auto free_memory =
       win32::FindSystemFunction<decltype(::WTSFreeMemory)>(L"wtsapi32.dll",
                                                            "WTSFreeMemory");
-  std::unordered_map<DWORD, DWORD> sessions;
-  if (!enumerate || !free_memory) return sessions;
+  if (!enumerate || !free_memory) return std::nullopt;
   WTS_PROCESS_INFOW* list = nullptr;
   DWORD count = 0;
   if (!enumerate(WTS_CURRENT_SERVER_HANDLE, 0, 1, &list, &count) || !list) {
-    return sessions;
+    return std::nullopt;
   }
+  std::optional<uint32_t> session;
   for (DWORD i = 0; i < count; ++i) {
-    sessions.emplace(list[i].ProcessId, list[i].SessionId);
+    if (list[i].ProcessId == process_id) session = list[i].SessionId;
   }
   free_memory(list);
-  return sessions;
-}
-
-std::optional<uint32_t> SessionOf(DWORD process_id) {
-  DWORD session = 0;
-  if (!::ProcessIdToSessionId(process_id, &session)) return std::nullopt;
   return session;
 }
 
 class Win32ProcessTable final : public ProcessTable {
  public:
   std::optional<std::vector<ProcessEntry>> Snapshot() override {
-    // The sessions first: a process that starts between the two lists is
-    // asked for on its own below.
-    const std::unordered_map<DWORD, DWORD> sessions = SessionsByProcess();
     win32::UniqueFileHandle snapshot(
         ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return std::nullopt;
@@ -66,18 +56,17 @@ class Win32ProcessTable final : public ProcessTable {
     for (BOOL ok = ::Process32FirstW(snapshot.get(), &entry); ok;
          ok = ::Process32NextW(snapshot.get(), &entry)) {
       const size_t length = ::wcsnlen(entry.szExeFile, MAX_PATH);
-      const auto session = sessions.find(entry.th32ProcessID);
       entries.push_back(ProcessEntry{
           entry.th32ProcessID,
-          win32::FromWide(std::wstring_view(entry.szExeFile, length)),
-          session != sessions.end() ? std::optional<uint32_t>(session->second)
-                                    : SessionOf(entry.th32ProcessID)});
+          win32::FromWide(std::wstring_view(entry.szExeFile, length))});
     }
     return entries;
   }
 
-  std::optional<uint32_t> CurrentSessionId() override {
-    return SessionOf(::GetCurrentProcessId());
+  std::optional<uint32_t> SessionOf(uint32_t process_id) override {
+    DWORD session = 0;
+    if (::ProcessIdToSessionId(process_id, &session)) return session;
+    return SessionFromTerminalServices(process_id);
   }
 
   bool IsNtFamily() override {
