@@ -54,7 +54,8 @@ void CfgReader::GetCFGString(std::u16string_view text_in) {
 }
 
 bool CfgReader::GetCfgUTF8(std::u16string_view path) {
-  const std::optional<std::vector<uint8_t>> bytes = fs_.ReadFile(path);
+  const std::optional<std::vector<uint8_t>> bytes =
+      fs_.ReadFile(helpers_.SystemPath(path));
   if (!bytes) return false;
   std::span<const uint8_t> content(*bytes);
   if (content.size() >= 3 && content[0] == 0xEF && content[1] == 0xBB &&
@@ -72,7 +73,8 @@ bool CfgReader::GetCfg(std::u16string_view path) {
   if (!helpers_.CheckFileExists(path)) return false;
   if (GetCfgDecoded(path)) return true;
 
-  const std::optional<std::vector<uint8_t>> bytes = fs_.ReadFile(path);
+  const std::optional<std::vector<uint8_t>> bytes =
+      fs_.ReadFile(helpers_.SystemPath(path));
   if (!bytes) return false;
   if (!bytes->empty() && (*bytes)[0] == 0xEF) return GetCfgUTF8(path);
 

@@ -70,7 +70,8 @@ std::u16string UnicodeFile::ReadTextFile(std::u16string_view path,
                                          bool& has_mark, bool* ok) {
   if (ok) *ok = true;
   if (!helpers_.CheckFileExists(path)) return {};
-  const std::optional<std::vector<uint8_t>> bytes = fs_.ReadFile(path);
+  const std::optional<std::vector<uint8_t>> bytes =
+      fs_.ReadFile(helpers_.SystemPath(path));
   if (!bytes) {
     // A folder or a web address passes the probe but is no file to read.
     if (ok) *ok = false;

@@ -21,23 +21,27 @@ bool IsLongForm(std::u16string_view path) {
   return StartsWith(path, u"\\\\?\\");
 }
 
-// The form in which the attribute query can read the path.
-std::u16string QueryForm(std::u16string_view path) {
-  if (path.size() >= kMaxPlainPath) return LongPathForm(path);
-  return std::u16string(path);
-}
-
 bool ReadChar(std::u16string_view text, size_t& pos, char16_t c) {
   if (pos >= text.size() || text[pos] != c) return false;
   ++pos;
   return true;
 }
 
+// The daemon has one thread; nothing else sets or reads the sink.
+TraceSink trace_sink = nullptr;
+
 }  // namespace
 
-void TraceMessage(int /*level*/, std::u16string_view /*text*/, int /*a*/,
-                  int /*b*/, int /*c*/, int /*d*/) {
-  // Diagnostic texts are not shown, logged or stored anywhere.
+void TraceMessage(int level, std::u16string_view text, int /*a*/, int /*b*/,
+                  int /*c*/, int /*d*/) {
+  // In the daemon diagnostic texts are not shown, logged or stored anywhere.
+  if (trace_sink) trace_sink(level, text);
+}
+
+TraceSink SetTraceSink(TraceSink sink) {
+  const TraceSink before = trace_sink;
+  trace_sink = sink;
+  return before;
 }
 
 std::u16string TakeLine(std::u16string& text) {
@@ -140,7 +144,8 @@ bool Helpers::IsHttpPath(std::u16string_view path) {
 }
 
 int32_t Helpers::QueryAttributes(std::u16string_view path) {
-  const std::optional<uint32_t> attributes = fs_.GetAttributes(QueryForm(path));
+  const std::optional<uint32_t> attributes =
+      fs_.GetAttributes(SystemPath(path));
   if (!attributes) return -1;
   // The value is a signed number in which -1 means unreadable; no real
   // attribute set comes near the sign bit.
@@ -171,7 +176,7 @@ bool Helpers::QueryHttpFile(std::u16string_view address, int32_t& size,
 }
 
 bool Helpers::CheckLongPath(std::u16string& path) {
-  if (path.size() >= kMaxPlainPath) path = LongPathForm(path);
+  if (path.size() >= kMaxPlainPath) path = SystemPath(path);
   const std::optional<uint32_t> attributes = fs_.GetAttributes(path);
   return attributes && (*attributes & kAttributeDirectory) == 0;
 }
@@ -207,7 +212,7 @@ std::u16string Helpers::EnsureFolder(std::u16string_view default_folder,
 }
 
 bool Helpers::FolderExists(std::u16string_view path) {
-  return fs_.FindEntry(path);
+  return fs_.FindEntry(SystemPath(path));
 }
 
 void Helpers::MakePath(std::u16string_view path) {
@@ -218,12 +223,24 @@ void Helpers::MakePath(std::u16string_view path) {
     const size_t p =
         from < path.size() ? path.find(u'\\', from) : std::u16string_view::npos;
     if (p == std::u16string_view::npos) {
-      fs_.CreateFolder(path);
+      fs_.CreateFolder(SystemPath(path));
       return;
     }
-    fs_.CreateFolder(path.substr(0, p));
+    // Each step is made full on its own: a ".." in the path then climbs
+    // as it would in a plain path.
+    fs_.CreateFolder(SystemPath(path.substr(0, p)));
     from = p + 1;
   }
+}
+
+std::u16string Helpers::SystemPath(std::u16string_view path) {
+  if (path.size() < kMaxPlainFolderPath || IsLongForm(path)) {
+    return std::u16string(path);
+  }
+  std::optional<std::u16string> full = fs_.FullPath(path);
+  if (!full) return std::u16string(path);
+  if (full->size() < kMaxPlainFolderPath) return *std::move(full);
+  return LongPathForm(*full);
 }
 
 }  // namespace zarn

@@ -16,11 +16,15 @@
 
 namespace zarn {
 
-// The diagnostic sink of the configuration reader and the folder creation.
-// It discards its texts in every build: nothing is shown, logged or passed
-// to a debugger.
+// The diagnostic sink of the configuration reader, the folder creation and
+// the Excel clean-up. The daemon sets no sink, so its texts are discarded:
+// nothing is shown, logged or passed to a debugger.
 void TraceMessage(int level, std::u16string_view text, int a = 0, int b = 0,
                   int c = 0, int d = 0);
+// Where TraceMessage hands its texts, for a test that looks at them;
+// nullptr (the default) discards them. Returns the sink set before.
+using TraceSink = void (*)(int level, std::u16string_view text);
+TraceSink SetTraceSink(TraceSink sink);
 
 // Cuts the first line off `text`: everything before the first line end,
 // which is CR LF, a lone CR or a lone LF. Without one, the whole text.
@@ -30,8 +34,12 @@ std::u16string TakeLine(std::u16string& text);
 std::u16string_view TakeLine(std::u16string_view& text);
 
 // Paths of this many characters or more no longer fit the plain Win32 calls
-// (MAX_PATH counts the terminating NUL) and are queried in their long form.
+// (MAX_PATH counts the terminating NUL).
 inline constexpr size_t kMaxPlainPath = 260;
+// CreateDirectoryW stops earlier: a plain folder path leaves room for an
+// 8.3 file name in it (MAX_PATH - 12). Paths from this length on go to the
+// file system in their long form (Helpers::SystemPath).
+inline constexpr size_t kMaxPlainFolderPath = 248;
 
 // The long form of an absolute path: "\\?\UNC\" + the path without its two
 // leading backslashes for a UNC path, "\\?\" + the path for a drive path.
@@ -66,16 +74,17 @@ class Helpers {
   // address answered with a status from 200 to 399.
   bool CheckFileExists(std::u16string_view path);
   static bool IsHttpPath(std::u16string_view path);
-  // The attribute bits, or -1 when they can't be read. Paths over 260
-  // characters are queried through their \\?\ form.
+  // The attribute bits, or -1 when they can't be read. Long paths are
+  // queried in their long form (SystemPath).
   int32_t QueryAttributes(std::u16string_view path);
   // HEAD request; found for a final status from 200 to 399. `size` from
   // Content-Length (0 when absent or not a 32-bit number), `last_modified`
   // from Last-Modified (nullopt when absent or unreadable).
   bool QueryHttpFile(std::u16string_view address, int32_t& size,
                      std::optional<DateTime>& last_modified);
-  // Rewrites a path over 260 characters to its \\?\ or \\?\UNC\ form in
-  // place; true when a file (not a folder) exists there.
+  // Rewrites a path of 260 characters or more to its full \\?\ or
+  // \\?\UNC\ form (SystemPath) in place; true when a file (not a folder)
+  // exists there.
   bool CheckLongPath(std::u16string& path);
 
   // Resolves `folder` (or `default_folder` when it is empty) against the
@@ -84,10 +93,19 @@ class Helpers {
   // target whether or not it exists afterwards.
   std::u16string EnsureFolder(std::u16string_view default_folder,
                               std::u16string_view folder);
-  // True when a directory search finds the path, folders included.
+  // True when a directory search finds the path, folders included. A
+  // trailing backslash is not removed.
   bool FolderExists(std::u16string_view path);
   // Creates every folder along the path; failures are ignored.
   void MakePath(std::u16string_view path);
+
+  // The form in which the file system calls reach `path`, made here alone
+  // for every call that hands a path to the system. A path of 248
+  // characters or more is made full first (FileSystem::FullPath resolves
+  // "." and "..", which the long form would take as names) and takes the
+  // \\?\ or \\?\UNC\ form when it is still that long. Shorter paths, and
+  // paths already in long form, go as they are: the system resolves them.
+  std::u16string SystemPath(std::u16string_view path);
 
  private:
   FileSystem& fs_;

@@ -56,6 +56,29 @@ TEST_F(HelpersFolderTest, NestedMissingFolderIsCreatedWithItsParents) {
   EXPECT_TRUE(fs_.create_calls().empty());
 }
 
+TEST_F(HelpersFolderTest, FoldersPastThePlainLimitAreCreatedAndFound) {
+  std::u16string deep = u"C:\\Daemon";
+  while (deep.size() < 300) deep += u"\\abcdefghij";
+  struct Case {
+    const char* name;
+    std::u16string folder;
+    std::u16string made;
+  };
+  const Case cases[] = {
+      {"past MAX_PATH", deep + u"\\Temp", deep + u"\\Temp"},
+      {"with dots", deep + u"\\x\\..\\.\\Dots", deep + u"\\Dots"},
+      {"CreateDirectoryW's own limit",
+       u"C:\\Daemon\\" + std::u16string(240, u'f'),
+       u"C:\\Daemon\\" + std::u16string(240, u'f')},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(helpers_.EnsureFolder(u"", c.folder), c.folder);
+    EXPECT_TRUE(fs_.HasFolder(c.made));
+    EXPECT_TRUE(helpers_.FolderExists(c.folder));
+  }
+}
+
 TEST_F(HelpersFolderTest, EmptyFolderTextTakesTheDefault) {
   EXPECT_EQ(helpers_.EnsureFolder(u"C:\\Data\\Tmp", u""), u"C:\\Data\\Tmp");
   EXPECT_TRUE(fs_.HasFolder(u"C:\\Data\\Tmp"));

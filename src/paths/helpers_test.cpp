@@ -63,6 +63,51 @@ TEST_F(HelpersTest, LongPathsAreQueriedInTheirLongForm) {
   EXPECT_FALSE(helpers_.CheckFileExists(folder + u"\\missing"));
 }
 
+TEST_F(HelpersTest, DotsAreResolvedBeforeTheLongForm) {
+  std::u16string suite = u"C:\\Suite";
+  while (suite.size() < 280) suite += u"\\abcdefghij";
+  fs_.AddFile(suite + u"\\cfg\\Velmora-Suite.cfg", "x");
+  fs_.AddFolder(suite + u"\\bin");
+  const std::u16string candidate =
+      suite + u"\\bin\\.\\..\\cfg\\Velmora-Suite.cfg";
+  EXPECT_TRUE(helpers_.CheckFileExists(candidate));
+  EXPECT_EQ(fs_.attribute_queries().back(),
+            u"\\\\?\\" + suite + u"\\cfg\\Velmora-Suite.cfg");
+  std::u16string path = candidate;
+  EXPECT_TRUE(helpers_.CheckLongPath(path));
+  EXPECT_EQ(path, u"\\\\?\\" + suite + u"\\cfg\\Velmora-Suite.cfg");
+}
+
+TEST_F(HelpersTest, SystemPathTakesTheLongFormOnlyWhereNeeded) {
+  const std::u16string deep = u"C:\\" + std::u16string(250, u'd');
+  const std::u16string unc = u"\\\\srv\\share\\" + std::u16string(250, u'u');
+  struct Case {
+    const char* name;
+    std::u16string path;
+    std::u16string system;
+  };
+  const Case cases[] = {
+      {"short, as given", u"C:\\A\\..\\B", u"C:\\A\\..\\B"},
+      {"247 characters", u"C:\\" + std::u16string(244, u's'),
+       u"C:\\" + std::u16string(244, u's')},
+      {"248 characters", deep.substr(0, 248), u"\\\\?\\" + deep.substr(0, 248)},
+      {"long, resolved", deep + u"\\x\\..\\y", u"\\\\?\\" + deep + u"\\y"},
+      {"long, short once resolved",
+       u"C:\\A\\" + std::u16string(250, u'z') + u"\\..\\B", u"C:\\A\\B"},
+      {"unc", unc + u"\\.\\f",
+       u"\\\\?\\UNC\\srv\\share\\" + std::u16string(250, u'u') + u"\\f"},
+      {"slashes", u"C:/" + std::u16string(250, u'v') + u"/f",
+       u"\\\\?\\C:\\" + std::u16string(250, u'v') + u"\\f"},
+      {"trailing backslash", deep + u"\\", u"\\\\?\\" + deep + u"\\"},
+      {"long form, as given", u"\\\\?\\" + deep + u"\\..",
+       u"\\\\?\\" + deep + u"\\.."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(helpers_.SystemPath(c.path), c.system);
+  }
+}
+
 TEST_F(HelpersTest, LongPathForms) {
   const std::u16string tail(270, u'a');
   EXPECT_EQ(LongPathForm(u"C:\\" + tail), u"\\\\?\\C:\\" + tail);

@@ -1,5 +1,6 @@
 // The file system as the probe, the folder creation and the configuration
-// reader use it: attributes, directory search, folder creation, reading.
+// reader use it: attributes, directory search, folder creation, reading,
+// and the full form of a path.
 #ifndef ZARN_PLATFORM_FILE_SYSTEM_H_
 #define ZARN_PLATFORM_FILE_SYSTEM_H_
 
@@ -34,6 +35,11 @@ class FileSystem {
   // sharing. nullopt when it can't be opened or read (a folder included).
   virtual std::optional<std::vector<uint8_t>> ReadFile(
       std::u16string_view path) = 0;
+  // The absolute form of `path` as GetFullPathNameW gives it: "." and ".."
+  // resolved, "/" turned into "\", a relative path joined to the current
+  // folder; a trailing backslash stays. Nothing is looked up on disk.
+  // nullopt when the path can't be resolved (an empty path).
+  virtual std::optional<std::u16string> FullPath(std::u16string_view path) = 0;
 };
 
 }  // namespace zarn

@@ -1,6 +1,6 @@
 // The local process table and the calls that end a process: a Toolhelp
-// snapshot, the debug privilege of our own token, OpenProcess and
-// TerminateProcess.
+// snapshot, the session of a process, the debug privilege of our own token,
+// OpenProcess and TerminateProcess.
 #ifndef ZARN_PLATFORM_PROCESS_TABLE_H_
 #define ZARN_PLATFORM_PROCESS_TABLE_H_
 
@@ -23,9 +23,14 @@ class ProcessTable {
   ProcessTable& operator=(const ProcessTable&) = delete;
   virtual ~ProcessTable() = default;
 
-  // Every process of the machine at one moment. nullopt when the snapshot
-  // can't be taken.
+  // Every process of the machine at one moment, every session's. nullopt
+  // when the snapshot can't be taken.
   virtual std::optional<std::vector<ProcessEntry>> Snapshot() = 0;
+  // The Terminal Services session a process runs in: ProcessIdToSessionId,
+  // and where that is refused (another user's process) the session list of
+  // Terminal Services. nullopt when neither tells (the process has ended,
+  // the service is missing).
+  virtual std::optional<uint32_t> SessionOf(uint32_t process_id) = 0;
 
   // GetVersion() read as a signed number is not negative: an NT-family
   // system with access tokens and privileges.

@@ -6,6 +6,7 @@
 
 #include "common/date_time.h"
 #include "common/text.h"
+#include "paths/helpers.h"
 #include "process/process_control.h"
 
 namespace zarn {
@@ -167,8 +168,19 @@ void ExcelCleanUp::KillProcessesByNameAndOwner(std::u16string_view exe_name,
 }
 
 void ExcelCleanUp::CleanUpExcel() {
-  for (std::u16string_view companion : kCompanions) {
-    KillProcessesByNameAndOwner(companion, GetCurrentUserName());
+  // Without our own name the owner filter lets everything through: on a
+  // terminal server that would end the error reports of every other user's
+  // Excel too. The checker's own processes are ended by id all the same.
+  const std::u16string user_name = GetCurrentUserName();
+  if (user_name.empty()) {
+    TraceMessage(2,
+                 u"Der Benutzername ist nicht lesbar: werfault.exe, "
+                 u"dwwin.exe, dw20.exe und Excelcnv.exe werden nicht beendet.",
+                 0, 0, 0, 0);
+  } else {
+    for (std::u16string_view companion : kCompanions) {
+      KillProcessesByNameAndOwner(companion, user_name);
+    }
   }
   KillRegisteredProcesses();
   ResetLiveStatus();

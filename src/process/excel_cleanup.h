@@ -55,7 +55,9 @@ class ExcelCleanUp {
   // when `user_name` is empty). WMI failures are swallowed.
   void KillProcessesByNameAndOwner(std::u16string_view exe_name,
                                    std::u16string_view user_name);
-  // The whole sequence.
+  // The whole sequence: the companions of our own user, then the listed
+  // processes, then the live status. When our user name can't be read, no
+  // companion is ended, and TraceMessage says so.
   void CleanUpExcel();
 
  private:

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/text.h"
+#include "paths/helpers.h"
 #include "testing/fake_process_table.h"
 #include "testing/fake_regional.h"
 #include "testing/fake_settings_store.h"
@@ -245,17 +246,47 @@ TEST_F(ExcelCleanUpTest, EmptyUserNameEndsEveryUsersProcesses) {
   }
 }
 
-TEST_F(ExcelCleanUpTest, OtherUsersCompanionSurvivesOnlyWhileNameIsKnown) {
-  for (const std::u16string& name :
-       {std::u16string(u"anna"), std::u16string()}) {
-    SCOPED_TRACE(Utf16ToUtf8(name));
-    FakeWmiProcessService wmi;
-    FakeUserNameSource user{name};
-    wmi.AddProcess(502, u"werfault.exe", u"bernd");
-    ExcelCleanUp cleanup{settings_, table_, windows_, user, wmi, regional_};
-    cleanup.CleanUpExcel();
-    EXPECT_EQ(wmi.IsRunning(502), !name.empty());
-  }
+TEST_F(ExcelCleanUpTest, OtherUsersCompanionSurvivesTheCleanUp) {
+  wmi_.AddProcess(501, u"werfault.exe", u"anna");
+  wmi_.AddProcess(502, u"werfault.exe", u"bernd");
+  cleanup_.CleanUpExcel();
+  EXPECT_THAT(wmi_.terminated(), ElementsAre(501u));
+  EXPECT_TRUE(wmi_.IsRunning(502));
+}
+
+std::vector<std::u16string>& Traces() {
+  static std::vector<std::u16string> traces;
+  return traces;
+}
+
+TEST_F(ExcelCleanUpTest, UnknownUserEndsNoCompanionButTheListedProcesses) {
+  Traces().clear();
+  const TraceSink before = SetTraceSink(
+      [](int, std::u16string_view text) { Traces().emplace_back(text); });
+  user_.set_name(u"");
+  wmi_.AddProcess(501, u"werfault.exe", u"anna");
+  wmi_.AddProcess(502, u"dw20.exe", u"bernd");
+  Run({812});
+  settings_.Set(settings::kProcessIds, u"(812)");
+  settings_.Set(settings::kLiveStatus, u"Running");
+
+  cleanup_.CleanUpExcel();
+  SetTraceSink(before);
+
+  EXPECT_THAT(wmi_.calls(), IsEmpty());
+  EXPECT_TRUE(wmi_.IsRunning(501));
+  EXPECT_TRUE(wmi_.IsRunning(502));
+  EXPECT_THAT(Traces(),
+              ElementsAre(u"Der Benutzername ist nicht lesbar: werfault.exe, "
+                          u"dwwin.exe, dw20.exe und Excelcnv.exe werden nicht "
+                          u"beendet."));
+  EXPECT_THAT(Ended(), ElementsAre(812u));
+  EXPECT_EQ(List(), u"");
+  EXPECT_EQ(settings_.Get(settings::kLiveStatus), u"");
+  // The next clean-up asks for the name again.
+  user_.set_name(u"anna");
+  cleanup_.CleanUpExcel();
+  EXPECT_THAT(wmi_.terminated(), ElementsAre(501u));
 }
 
 TEST_F(ExcelCleanUpTest, FailedTerminateEndsTheProcessById) {

@@ -9,9 +9,16 @@
 
 namespace zarn {
 
-// The number of processes whose executable name ends with `exe_name`,
-// ignoring letter case; an empty name counts every process. 0 when no
-// snapshot can be taken. The count is 32-bit and cannot overflow.
+// The number of processes in our own session whose executable name ends
+// with `exe_name`, ignoring letter case; an empty name counts every process
+// of the session. 0 when no snapshot can be taken. The count is 32-bit and
+// cannot overflow.
+//
+// Where a session can't be read, a process counts rather than hides: one
+// whose session is unknown counts as ours, and when our own session is
+// unknown every matching process of the machine counts. So a second copy in
+// our session is never overlooked; the price is a daemon that ends beside
+// another user's on a host whose sessions can't be read.
 int32_t CountProcesses(ProcessTable& processes, std::u16string_view exe_name);
 
 // Ends a process with `exit_code`, with the debug privilege enabled around

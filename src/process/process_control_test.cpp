@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,51 @@ TEST_F(CountProcessesTest, OwnProcessAloneCountsOne) {
   EXPECT_EQ(CountProcesses(table_, u"ZARNDaemon.exe"), 1);
   table_.AddProcess(10, u"ZARNDaemon.exe");
   EXPECT_EQ(CountProcesses(table_, u"ZARNDaemon.exe"), 2);
+}
+
+TEST_F(CountProcessesTest, CountsOnlyOurOwnSession) {
+  // A terminal server: every user's checker has started its own daemon.
+  table_.AddProcess(20, u"ZARNDaemon.exe", 2);
+  table_.AddProcess(30, u"ZARNDaemon.exe", 3);
+  table_.AddProcess(31, u"OldZARNDaemon.exe", 3);
+  table_.AddProcess(40, u"EXCEL.EXE", 2);
+  EXPECT_EQ(CountProcesses(table_, u"ZARNDaemon.exe"), 1);
+  EXPECT_EQ(CountProcesses(table_, u""), 1);
+  // A second copy in our own session is still found, by suffix too.
+  table_.AddProcess(11, u"oldzarndaemon.EXE", FakeProcessTable::kOwnSession);
+  EXPECT_EQ(CountProcesses(table_, u"ZARNDaemon.exe"), 2);
+  EXPECT_EQ(CountProcesses(table_, u"excel.exe"), 0);
+}
+
+TEST_F(CountProcessesTest, AsksOnlyTheProcessesOfTheNameForTheirSession) {
+  table_.AddProcess(20, u"EXCEL.EXE", 2);
+  table_.AddProcess(30, u"ZARNDaemon.exe", 3);
+  EXPECT_EQ(CountProcesses(table_, u"ZARNDaemon.exe"), 1);
+  // Ours first, then each match.
+  EXPECT_THAT(table_.session_queries(), ElementsAre(4242u, 4242u, 30u));
+}
+
+TEST_F(CountProcessesTest, UnreadableSessionsCountRatherThanHide) {
+  struct Case {
+    const char* name;
+    std::optional<uint32_t> own_session;
+    std::optional<uint32_t> other_session;
+    int32_t count;
+  };
+  const Case cases[] = {
+      {"other session", 1, 2, 1},
+      {"same session", 1, 1, 2},
+      {"other's session unknown", 1, std::nullopt, 2},
+      {"own session unknown", std::nullopt, 2, 2},
+      {"both unknown", std::nullopt, std::nullopt, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeProcessTable table{4242, u"ZARNDaemon.exe"};
+    table.AddProcess(20, u"ZARNDaemon.exe", c.other_session);
+    table.set_own_session(c.own_session);
+    EXPECT_EQ(CountProcesses(table, u"ZARNDaemon.exe"), c.count);
+  }
 }
 
 TEST_F(CountProcessesTest, NoSnapshotCountsZero) {

@@ -12,6 +12,10 @@ AppendResult FakeFileAppender::Append(std::u16string_view path,
     if (failing_opens_ > 0) --failing_opens_;
     return AppendResult::kOpenFailed;
   }
+  // CreateFileW can't open a plain path of MAX_PATH characters or more.
+  if (path.size() >= 260 && !StartsWith(path, u"\\\\?\\")) {
+    return AppendResult::kOpenFailed;
+  }
   // The open creates the file, so a failed write still leaves it behind.
   std::string& file = files_[std::u16string(path)];
   if (fail_writes_) return AppendResult::kWriteFailed;

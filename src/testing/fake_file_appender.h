@@ -1,5 +1,6 @@
-// Files as byte strings in memory. Opens can be made to fail a number of
-// times, as a file held open without sharing by another process would.
+// Files as byte strings in memory, by the path as given. Opens can be made
+// to fail a number of times, as a file held open without sharing by another
+// process would; a plain path of 260 characters or more never opens.
 #ifndef ZARN_TESTING_FAKE_FILE_APPENDER_H_
 #define ZARN_TESTING_FAKE_FILE_APPENDER_H_
 

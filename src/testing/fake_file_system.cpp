@@ -1,13 +1,87 @@
 #include "testing/fake_file_system.h"
 
+#include <vector>
+
 #include "common/text.h"
 
 namespace zarn {
 
-std::u16string FakeFileSystem::Key(std::u16string_view path) {
-  // MAX_PATH counts the terminating NUL.
-  if (path.size() >= 260 && !StartsWith(path, u"\\\\?\\")) return {};
+namespace {
+
+// The pieces of a path between its backslashes.
+std::vector<std::u16string_view> Segments(std::u16string_view path) {
+  std::vector<std::u16string_view> segments;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find(u'\\', start);
+    if (end == std::u16string_view::npos) end = path.size();
+    segments.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return segments;
+}
+
+}  // namespace
+
+std::u16string FakeFileSystem::Key(std::u16string_view path,
+                                   size_t plain_limit) {
+  if (!StartsWith(path, u"\\\\?\\")) {
+    // MAX_PATH counts the terminating NUL.
+    if (path.size() >= plain_limit) return {};
+  } else {
+    for (std::u16string_view segment : Segments(path.substr(4))) {
+      if (segment == u"." || segment == u"..") return {};
+    }
+  }
   return SetupKey(path);
+}
+
+std::optional<std::u16string> FakeFileSystem::FullPath(
+    std::u16string_view path) {
+  if (path.empty()) return std::nullopt;
+  std::u16string text(path);
+  for (char16_t& c : text) {
+    if (c == u'/') c = u'\\';
+  }
+  if (StartsWith(text, u"\\\\?\\")) return text;
+  // The root that ".." never climbs above, and the rest below it.
+  std::u16string root;
+  std::u16string rest;
+  if (StartsWith(text, u"\\\\")) {
+    // \\server\share
+    size_t end = text.find(u'\\', 2);
+    if (end != std::u16string::npos) end = text.find(u'\\', end + 1);
+    if (end == std::u16string::npos) end = text.size();
+    root = text.substr(0, end);
+    rest = text.substr(end);
+  } else if (text.size() >= 2 && text[1] == u':') {
+    root = text.substr(0, 2);
+    rest = text.substr(2);
+  } else if (text[0] == u'\\') {
+    root = current_folder_.substr(0, 2);
+    rest = text;
+  } else {
+    root = current_folder_.substr(0, 2);
+    rest = current_folder_.substr(2) + u"\\" + text;
+  }
+  std::vector<std::u16string_view> kept;
+  for (std::u16string_view segment : Segments(rest)) {
+    if (segment.empty() || segment == u".") continue;
+    if (segment == u"..") {
+      if (!kept.empty()) kept.pop_back();
+      continue;
+    }
+    kept.push_back(segment);
+  }
+  std::u16string full = root;
+  for (std::u16string_view segment : kept) {
+    full += u'\\';
+    full += segment;
+  }
+  if ((kept.empty() && !StartsWith(root, u"\\\\")) || text.back() == u'\\') {
+    if (full.back() != u'\\') full += u'\\';
+  }
+  return full;
 }
 
 std::u16string FakeFileSystem::SetupKey(std::u16string_view path) {
@@ -93,7 +167,8 @@ bool FakeFileSystem::FindEntry(std::u16string_view path) {
 
 bool FakeFileSystem::CreateFolder(std::u16string_view path) {
   create_calls_.emplace_back(path);
-  const std::u16string key = Key(path);
+  // CreateDirectoryW keeps room for an 8.3 name: MAX_PATH - 12.
+  const std::u16string key = Key(path, 248);
   if (key.empty() || folders_.count(key) || files_.count(key)) return false;
   for (const std::u16string& prefix : denied_) {
     if (StartsWith(key, prefix)) return false;

@@ -1,8 +1,10 @@
 // An in-memory file system with Windows' rules where the logic meets them:
 // names ignore letter case, a parent must exist before its folder is made,
-// plain paths of 260 characters or more can't be read, and the \\?\ and
-// \\?\UNC\ long forms reach the same entries. Records every folder creation
-// and counts attribute queries, so tests can assert on the traffic.
+// plain paths of 260 characters or more can't be read, nor plain folder
+// paths of 248 or more be created, and the \\?\ and \\?\UNC\ long forms
+// reach the same entries but take "." and ".." as names that can't exist.
+// Records every folder creation and counts attribute queries, so tests can
+// assert on the traffic.
 #ifndef ZARN_TESTING_FAKE_FILE_SYSTEM_H_
 #define ZARN_TESTING_FAKE_FILE_SYSTEM_H_
 
@@ -10,6 +12,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -23,6 +26,13 @@ class FakeFileSystem final : public FileSystem {
   bool CreateFolder(std::u16string_view path) override;
   std::optional<std::vector<uint8_t>> ReadFile(
       std::u16string_view path) override;
+  // Resolves as GetFullPathNameW does, against the current folder.
+  std::optional<std::u16string> FullPath(std::u16string_view path) override;
+
+  // The folder that relative paths are resolved against; C:\ at first.
+  void set_current_folder(std::u16string folder) {
+    current_folder_ = std::move(folder);
+  }
 
   // Setup; parents are added as folders. None of these counts as traffic.
   void AddFolder(std::u16string_view path);
@@ -51,8 +61,10 @@ class FakeFileSystem final : public FileSystem {
   }
 
  private:
-  // The key of an entry, or empty when the path is not readable as given.
-  static std::u16string Key(std::u16string_view path);
+  // The key of an entry, or empty when the path is not readable as given:
+  // a plain path of `plain_limit` characters or more, or a long form with a
+  // "." or ".." in it, which the system does not resolve there.
+  static std::u16string Key(std::u16string_view path, size_t plain_limit = 260);
   // The key of an entry for setup, without the length limit.
   static std::u16string SetupKey(std::u16string_view path);
   static std::u16string Parent(const std::u16string& key);
@@ -65,6 +77,7 @@ class FakeFileSystem final : public FileSystem {
   std::vector<std::u16string> create_calls_;
   std::vector<std::u16string> attribute_queries_;
   int read_count_ = 0;
+  std::u16string current_folder_ = u"C:\\";
 };
 
 }  // namespace zarn

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/text.h"
+
 namespace zarn {
 namespace {
 
@@ -33,6 +35,50 @@ TEST_F(FakeFileSystemTest, LongPathsOnlyInTheirLongForm) {
   EXPECT_EQ(fs_.GetAttributes(u"\\\\?\\UNC\\srv\\share\\" +
                               std::u16string(270, u'y')),
             kAttributeDirectory);
+}
+
+TEST_F(FakeFileSystemTest, LongFormTakesDotsAsNames) {
+  const std::u16string folder = u"C:\\" + std::u16string(250, u'x');
+  fs_.AddFile(folder + u"\\cfg\\a.cfg", "abc");
+  EXPECT_TRUE(fs_.GetAttributes(u"\\\\?\\" + folder + u"\\cfg\\a.cfg"));
+  EXPECT_FALSE(
+      fs_.GetAttributes(u"\\\\?\\" + folder + u"\\bin\\..\\cfg\\a.cfg"));
+  EXPECT_FALSE(fs_.FindEntry(u"\\\\?\\" + folder + u"\\.\\cfg"));
+  EXPECT_FALSE(fs_.CreateFolder(u"\\\\?\\" + folder + u"\\cfg\\.."));
+}
+
+TEST_F(FakeFileSystemTest, PlainFolderPathsOf248CharactersAreNotCreated) {
+  const std::u16string parent = u"C:\\" + std::u16string(240, u'x');
+  fs_.AddFolder(parent);
+  EXPECT_FALSE(fs_.CreateFolder(parent + u"\\abcd"));  // 248
+  EXPECT_TRUE(fs_.CreateFolder(parent + u"\\abc"));    // 247
+  EXPECT_TRUE(fs_.CreateFolder(u"\\\\?\\" + parent + u"\\abcd"));
+  EXPECT_TRUE(fs_.FindEntry(parent + u"\\abcd"));
+}
+
+TEST_F(FakeFileSystemTest, FullPathResolvesLikeGetFullPathName) {
+  fs_.set_current_folder(u"D:\\Work\\Daemon");
+  struct Case {
+    const char16_t* path;
+    const char16_t* full;
+  };
+  const Case cases[] = {
+      {u"C:\\A\\B\\..\\C", u"C:\\A\\C"},
+      {u"C:\\A\\.\\B\\", u"C:\\A\\B\\"},
+      {u"C:\\A\\..\\..\\B", u"C:\\B"},
+      {u"C:\\A\\..", u"C:\\"},
+      {u"C:/A//B", u"C:\\A\\B"},
+      {u"\\\\srv\\share\\..\\..\\x", u"\\\\srv\\share\\x"},
+      {u"daemon.log", u"D:\\Work\\Daemon\\daemon.log"},
+      {u"..\\cfg", u"D:\\Work\\cfg"},
+      {u"\\Logs", u"D:\\Logs"},
+      {u"\\\\?\\C:\\A\\..", u"\\\\?\\C:\\A\\.."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(c.path));
+    EXPECT_EQ(fs_.FullPath(c.path), c.full);
+  }
+  EXPECT_EQ(fs_.FullPath(u""), std::nullopt);
 }
 
 TEST_F(FakeFileSystemTest, FoldersAndUnreadableFilesAreNoFileToRead) {

@@ -14,6 +14,13 @@ std::optional<std::vector<ProcessEntry>> FakeProcessTable::Snapshot() {
   return processes_;
 }
 
+std::optional<uint32_t> FakeProcessTable::SessionOf(uint32_t process_id) {
+  session_queries_.push_back(process_id);
+  auto it = sessions_.find(process_id);
+  if (it == sessions_.end() || !IsRunning(process_id)) return std::nullopt;
+  return it->second;
+}
+
 bool FakeProcessTable::OpenOwnToken() {
   calls_.push_back("OpenOwnToken");
   if (token_open_) ++misuse_count_;
@@ -59,9 +66,10 @@ bool FakeProcessTable::Terminate(uint32_t process_id, uint32_t exit_code) {
   return true;
 }
 
-void FakeProcessTable::AddProcess(uint32_t process_id,
-                                  std::u16string exe_name) {
+void FakeProcessTable::AddProcess(uint32_t process_id, std::u16string exe_name,
+                                  std::optional<uint32_t> session_id) {
   processes_.push_back(ProcessEntry{process_id, std::move(exe_name)});
+  sessions_[process_id] = session_id;
 }
 
 bool FakeProcessTable::IsRunning(uint32_t process_id) const {

@@ -3,6 +3,8 @@
 #ifndef ZARN_TESTING_FAKE_PROCESS_TABLE_H_
 #define ZARN_TESTING_FAKE_PROCESS_TABLE_H_
 
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -14,11 +16,15 @@ namespace zarn {
 
 class FakeProcessTable final : public ProcessTable {
  public:
-  // Our own process is in the table from the start.
+  // Our own session unless a test says otherwise.
+  static constexpr uint32_t kOwnSession = 1;
+
+  // Our own process is in the table from the start, in our own session.
   explicit FakeProcessTable(uint32_t own_id = 4242,
                             std::u16string own_name = u"ZARNDaemon.exe");
 
   std::optional<std::vector<ProcessEntry>> Snapshot() override;
+  std::optional<uint32_t> SessionOf(uint32_t process_id) override;
   bool IsNtFamily() override { return nt_family_; }
   bool OpenOwnToken() override;
   bool LookupDebugPrivilege() override;
@@ -28,8 +34,14 @@ class FakeProcessTable final : public ProcessTable {
   bool Terminate(uint32_t process_id, uint32_t exit_code) override;
   uint32_t CurrentProcessId() override { return own_id_; }
 
-  // Setup.
-  void AddProcess(uint32_t process_id, std::u16string exe_name);
+  // Setup. A process runs in our own session unless given another, or
+  // nullopt for a session that can't be read.
+  void AddProcess(uint32_t process_id, std::u16string exe_name,
+                  std::optional<uint32_t> session_id = kOwnSession);
+  // nullopt: our own session can't be read.
+  void set_own_session(std::optional<uint32_t> session) {
+    sessions_[own_id_] = session;
+  }
   bool IsRunning(uint32_t process_id) const;
   void set_nt_family(bool nt) { nt_family_ = nt; }
   void set_snapshot_fails(bool fail) { snapshot_fails_ = fail; }
@@ -46,6 +58,10 @@ class FakeProcessTable final : public ProcessTable {
   // "EnableDebugPrivilege", "DisableDebugPrivilege", "CloseOwnToken" and
   // "Terminate <id> <exit code>", failed ones too, in order.
   const std::vector<std::string>& calls() const { return calls_; }
+  // The processes whose session was asked for, in order.
+  const std::vector<uint32_t>& session_queries() const {
+    return session_queries_;
+  }
   // The successful terminations: id and exit code.
   const std::vector<std::pair<uint32_t, uint32_t>>& terminations() const {
     return terminations_;
@@ -63,6 +79,8 @@ class FakeProcessTable final : public ProcessTable {
  private:
   uint32_t own_id_;
   std::vector<ProcessEntry> processes_;
+  std::map<uint32_t, std::optional<uint32_t>> sessions_;
+  std::vector<uint32_t> session_queries_;
   bool nt_family_ = true;
   bool snapshot_fails_ = false;
   bool fail_open_token_ = false;

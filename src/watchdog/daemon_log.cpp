@@ -21,6 +21,9 @@ std::u16string FormatDaemonLogLine(Regional& regional, DateTime when,
   line += u", \"Err: ";
   line += message;
   line += u"\"";
+  for (char16_t& c : line) {
+    if (c < u' ' || c == u'\x7F') c = u' ';
+  }
   return line;
 }
 
@@ -37,8 +40,9 @@ bool DaemonLog::AppendLineToFile(std::u16string_view line,
   std::u16string text(line);
   text += u"\r\n";
   const std::string bytes = code_pages_.EncodeAnsi(text);
+  const std::u16string system_path = helpers_.SystemPath(path);
   for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
-    switch (appender_.Append(path, bytes)) {
+    switch (appender_.Append(system_path, bytes)) {
       case AppendResult::kWritten:
         return true;
       case AppendResult::kWriteFailed:

@@ -59,6 +59,28 @@ TEST_F(DaemonLogTest, LineCarriesNumberIdAndMidnightAsGiven) {
             u"06.12.2026,1,5, Typ: 7, ID: -7, \"Err: say \"hi\"\"");
 }
 
+TEST_F(DaemonLogTest, ControlCharactersBecomeBlanks) {
+  struct Case {
+    std::u16string message;
+    const char16_t* logged;
+  };
+  const Case cases[] = {
+      {u"a\r\nb", u"a  b"},
+      {u"a\nb\rc", u"a b c"},
+      {std::u16string(u"a\0b", 3), u"a b"},
+      {u"\tx\x1B[2J\x1F", u" x [2J "},
+      {u"del\x7F", u"del "},
+      // Blanks, quotation marks and letters beyond ASCII stay as they are.
+      {u" \"Ü\u00A0~", u" \"Ü\u00A0~"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(c.logged));
+    EXPECT_EQ(FormatDaemonLogLine(regional_, when_, c.message, 0, 0),
+              u"06.12.2026 03:41:47,0, Typ: 7, ID: 0, \"Err: " +
+                  std::u16string(c.logged) + u"\"");
+  }
+}
+
 TEST_F(DaemonLogTest, EmptyPathTouchesNoFile) {
   log_.WriteDaemonLog(when_, u"x", 0, 0);
   EXPECT_EQ(files_.attempts(), 0);
@@ -94,6 +116,17 @@ TEST_F(DaemonLogTest, PathWithoutBackslashIsTestedItself) {
   fs_.AddFile(u"daemon.log", std::string_view(""));
   EXPECT_TRUE(log_.AppendLineToFile(u"x", u"daemon.log"));
   EXPECT_EQ(files_.File(u"daemon.log"), "x\r\n");
+}
+
+TEST_F(DaemonLogTest, LogPathPastMaxPathIsWritten) {
+  std::u16string folder = u"C:\\Logs";
+  while (folder.size() < 280) folder += u"\\abcdefghij";
+  fs_.AddFolder(folder);
+  log_.set_path(folder + u"\\sub\\..\\daemon.log");
+  log_.WriteDaemonLog(when_, u"deep", 0, 0);
+  EXPECT_EQ(files_.File(u"\\\\?\\" + folder + u"\\daemon.log"),
+            Line("06.12.2026 03:41:47,0, Typ: 7, ID: 0, \"Err: deep\""));
+  EXPECT_EQ(files_.attempts(), 1);
 }
 
 TEST_F(DaemonLogTest, RetriesAFailedOpenEvery100Ms) {

@@ -179,6 +179,22 @@ TEST_F(RestartTest, QuotationMarkInExecIsNeverLaunched) {
                         "123"));
 }
 
+TEST_F(RestartTest, LineEndsInExecCannotForgeLogLines) {
+  fake_.settings.Set(settings::kLiveStatusExec,
+                     u"books\\Check.zsim\r\n01.01.2000 00:00:00,0, Typ: 7, "
+                     u"ID: 0, \"Err: forged");
+  RunMain();
+  // The start line and the failed start (the path holds a quotation mark),
+  // each one line with the CR LF turned into blanks.
+  const std::string path =
+      "C:\\Tools\\Daemon\\books\\Check.zsim  01.01.2000 00:00:00,0, Typ: 7, "
+      "ID: 0, \"Err: forged";
+  EXPECT_EQ(
+      fake_.file_appender.File(kLogPath),
+      LogLine("ZARND: Start ZARN '" + path + "'") +
+          LogLine("ZARND: Start ZARN fehlgeschlagen '" + path + "'", "123"));
+}
+
 TEST_F(RestartTest, NoLogPathWritesNoLine) {
   fake_.settings.Erase(settings::kDaemonLog);
   RunMain();

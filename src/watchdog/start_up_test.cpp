@@ -126,5 +126,26 @@ TEST_F(StartUpTest, EndsForASecondInstanceAndAnEmptyCommand) {
   EXPECT_TRUE(fake.settings.writes().empty());
 }
 
+TEST_F(StartUpTest, DeepSuiteFolderIsReadAndItsTempFolderMade) {
+  std::u16string suite = u"C:\\Suite";
+  while (suite.size() < 280) suite += u"\\abcdefghij";
+  fake_.exe_path = suite + u"\\bin\\ZARNDaemon.exe";
+  fake_.file_system.AddFolder(suite + u"\\bin");
+  fake_.file_system.AddFile(suite + u"\\cfg\\Velmora-Suite.cfg",
+                            "[ZARN]\r\nCANCELTIME=00:10:00\r\n"
+                            "[GLOBALS]\r\nTEMPPFAD=Temp\r\n");
+  EXPECT_EQ(Run(), StartUpResult::kSupervise);
+  EXPECT_EQ(values_.config_file_path,
+            suite + u"\\bin\\..\\cfg\\Velmora-Suite.cfg");
+  EXPECT_EQ(values_.cancel_time.text(), u"00:10:00");
+  EXPECT_TRUE(fake_.file_system.HasFolder(suite + u"\\cfg\\Temp"));
+}
+
+TEST_F(StartUpTest, AnotherSessionsDaemonIsNoSecondInstance) {
+  fake_.processes.AddProcess(5, u"ZARNDaemon.exe", 2);
+  EXPECT_EQ(Run(), StartUpResult::kSupervise);
+  EXPECT_EQ(fake_.settings.Get(settings::kDaemonCommand), u"");
+}
+
 }  // namespace
 }  // namespace zarn

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "platform/win32/test_temp_folder.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_test_support.h"
@@ -81,6 +82,19 @@ TEST_F(DaemonLogWin32Test, WritesTheAnsiCodePageBehindEarlierLines) {
                 "'C:\\Pr\xFC"
                 "fung\\\xDC"
                 "bersicht.xls'\"\r\n");
+}
+
+TEST_F(DaemonLogWin32Test, LogFolderPastMaxPath) {
+  win32::TestTempFolder temp;
+  std::u16string folder = temp.path();
+  while (folder.size() < 300) {
+    folder += u"\\abcdefghijklmnopqrstuvwxyz0123456789";
+    ASSERT_TRUE(win32::TestTempFolder::MakeFolder(folder));
+  }
+  EXPECT_TRUE(log_.AppendLineToFile(u"tief", folder + u"\\x\\..\\daemon.log"));
+  EXPECT_EQ(win32::ReadWholeFile(
+                win32::ToWide(u"\\\\?\\" + folder + u"\\daemon.log")),
+            "tief\r\n");
 }
 
 TEST_F(DaemonLogWin32Test, MissingFolderIsNeitherCreatedNorWaitedFor) {

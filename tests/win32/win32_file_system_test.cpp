@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "config/cfg_reader.h"
 #include "paths/helpers.h"
 #include "platform/win32/test_temp_folder.h"
+#include "platform/win32/win32_code_page.h"
 #include "platform/win32/win32_network_drives.h"
 #include "testing/fake_http_probe.h"
 
@@ -56,6 +58,39 @@ TEST_F(Win32FileSystemTest, LongPathsOf300Characters) {
   path = folder;
   EXPECT_FALSE(helpers_.CheckLongPath(path));
   EXPECT_EQ(fs_->ReadFile(u"\\\\?\\" + file), (std::vector<uint8_t>{'a', 'b'}));
+}
+
+// A candidate such as ..\cfg\Velmora-Suite.cfg below a folder past MAX_PATH:
+// the long form takes "." and ".." as names, so they are resolved first.
+TEST_F(Win32FileSystemTest, DotsInLongPathsAreResolvedFirst) {
+  const std::u16string folder = LongFolder(300);
+  ASSERT_TRUE(win32::TestTempFolder::MakeFolder(folder + u"\\cfg"));
+  const std::string text = "[ZARN]\r\nCANCELTIME=00:10:00\r\n";
+  ASSERT_TRUE(win32::TestTempFolder::WriteFile(
+      folder + u"\\cfg\\Velmora-Suite.cfg",
+      std::vector<uint8_t>(text.begin(), text.end())));
+  const std::u16string candidate =
+      folder + u"\\bin\\.\\..\\cfg\\Velmora-Suite.cfg";
+
+  EXPECT_TRUE(helpers_.CheckFileExists(candidate));
+  std::unique_ptr<CodePageConverter> code_pages = NewWin32CodePageConverter();
+  CfgReader reader{helpers_, *fs_, *code_pages};
+  EXPECT_TRUE(reader.GetCfg(candidate));
+  EXPECT_TRUE(reader.GetSection(u"ZARN"));
+  EXPECT_EQ(reader.GetValue(u"CANCELTIME"), u"00:10:00");
+
+  const std::u16string temp = folder + u"\\cfg\\..\\Temp\\Sub";
+  EXPECT_EQ(helpers_.EnsureFolder(u"", temp), temp);
+  EXPECT_TRUE(win32::TestTempFolder::IsFolder(folder + u"\\Temp\\Sub"));
+  EXPECT_TRUE(helpers_.FolderExists(temp));
+}
+
+TEST_F(Win32FileSystemTest, FullPathResolvesWithoutTouchingTheDisk) {
+  EXPECT_EQ(fs_->FullPath(temp_ / u"missing\\..\\.\\b/c"), temp_ / u"b\\c");
+  EXPECT_EQ(fs_->FullPath(temp_ / u"x\\"), temp_ / u"x\\");
+  const std::u16string deep = temp_.path() + u"\\" + std::u16string(300, u'd');
+  EXPECT_EQ(fs_->FullPath(deep + u"\\..\\e"), temp_ / u"e");
+  EXPECT_EQ(fs_->FullPath(u""), std::nullopt);
 }
 
 TEST_F(Win32FileSystemTest, ReadsFilesHeldOpenForWriting) {

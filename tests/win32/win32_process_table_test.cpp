@@ -78,6 +78,28 @@ TEST_F(Win32ProcessTableTest, CountsDaemonsBySuffixInAnyCase) {
   EXPECT_GE(all, CountProcesses(*table_, u".exe"));
 }
 
+TEST_F(Win32ProcessTableTest, DaemonFindsItsOwnSession) {
+  DWORD own_session = 0;
+  ASSERT_TRUE(::ProcessIdToSessionId(::GetCurrentProcessId(), &own_session));
+  EXPECT_EQ(table_->SessionOf(table_->CurrentProcessId()), own_session);
+
+  HelperProcess daemon(L"ZARNDaemon.exe");
+  ASSERT_TRUE(daemon.running());
+  EXPECT_EQ(table_->SessionOf(daemon.id()), own_session);
+}
+
+TEST_F(Win32ProcessTableTest, SessionOfAnEndedProcessIsUnknown) {
+  uint32_t id = 0;
+  {
+    HelperProcess helper(L"dw20.exe");
+    ASSERT_TRUE(helper.running());
+    id = helper.id();
+  }
+  ASSERT_TRUE(win32_test::WaitUntilGone(id));
+  // Neither the process nor the Terminal Services list knows it any more.
+  EXPECT_EQ(table_->SessionOf(id), std::nullopt);
+}
+
 TEST_F(Win32ProcessTableTest, KillEndsByIdWithExitCode) {
   HelperProcess helper(L"dw20.exe");
   ASSERT_TRUE(helper.running());

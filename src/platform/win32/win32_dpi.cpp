@@ -1,23 +1,12 @@
 #include "platform/win32/win32_dpi.h"
 
+// shellscalingapi.h needs windows.h first.
+#include <shellscalingapi.h>
+
+#include "platform/win32/system_library.h"
+
 namespace zarn::win32 {
 namespace {
-
-// GetProcAddress gives a FARPROC; going through void(*)() tells the
-// compiler the cast of function types is meant.
-template <typename Function>
-Function Lookup(const wchar_t* module, const char* name) {
-  HMODULE handle = ::GetModuleHandleW(module);
-  if (!handle) handle = ::LoadLibraryW(module);
-  if (!handle) return nullptr;
-  return reinterpret_cast<Function>(
-      reinterpret_cast<void (*)()>(::GetProcAddress(handle, name)));
-}
-
-using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD,
-                                                 UINT);
 
 UINT ScreenDpi() {
   HDC screen = ::GetDC(nullptr);
@@ -29,19 +18,26 @@ UINT ScreenDpi() {
 }  // namespace
 
 UINT DpiForWindow(HWND window) {
+  // Not imported: Windows before 10 1607 lacks the per-monitor functions.
+  // shcore.dll comes from the system folder only; one planted beside the
+  // daemon would otherwise run in the user's session.
   static const auto get_dpi_for_window =
-      Lookup<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
+      FindSystemFunction<decltype(::GetDpiForWindow)>(L"user32.dll",
+                                                      "GetDpiForWindow");
   if (get_dpi_for_window && window) {
     const UINT dpi = get_dpi_for_window(window);
     if (dpi > 0) return dpi;
   }
   static const auto get_dpi_for_monitor =
-      Lookup<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
+      FindSystemFunction<decltype(::GetDpiForMonitor)>(L"shcore.dll",
+                                                       "GetDpiForMonitor");
   if (get_dpi_for_monitor) {
     HMONITOR monitor = ::MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY);
     UINT x = 0, y = 0;
-    // 0 is MDT_EFFECTIVE_DPI.
-    if (SUCCEEDED(get_dpi_for_monitor(monitor, 0, &x, &y)) && y > 0) return y;
+    if (SUCCEEDED(get_dpi_for_monitor(monitor, MDT_EFFECTIVE_DPI, &x, &y)) &&
+        y > 0) {
+      return y;
+    }
   }
   return ScreenDpi();
 }
@@ -51,8 +47,9 @@ int TwipsToPixels(int twips, UINT dpi) {
 }
 
 SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD ex_style, UINT dpi) {
-  static const auto adjust_for_dpi = Lookup<AdjustWindowRectExForDpiFn>(
-      L"user32.dll", "AdjustWindowRectExForDpi");
+  static const auto adjust_for_dpi =
+      FindSystemFunction<decltype(::AdjustWindowRectExForDpi)>(
+          L"user32.dll", "AdjustWindowRectExForDpi");
   RECT rect = {0, 0, client.cx, client.cy};
   if (!adjust_for_dpi || !adjust_for_dpi(&rect, style, FALSE, ex_style, dpi)) {
     rect = {0, 0, client.cx, client.cy};

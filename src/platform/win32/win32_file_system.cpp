@@ -67,6 +67,24 @@ class Win32FileSystem final : public FileSystem {
     bytes.resize(done);
     return bytes;
   }
+
+  std::optional<std::u16string> FullPath(std::u16string_view path) override {
+    const std::wstring wide = win32::ToWide(path);
+    std::wstring full(MAX_PATH, L'\0');
+    // Asked twice when the first buffer is too small; a current folder that
+    // changes in between (not in the daemon) is asked for once more.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      const DWORD length = ::GetFullPathNameW(
+          wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+      if (length == 0) return std::nullopt;
+      if (length < full.size()) {
+        full.resize(length);
+        return win32::FromWide(full);
+      }
+      full.assign(length, L'\0');
+    }
+    return std::nullopt;
+  }
 };
 
 }  // namespace

@@ -1,11 +1,13 @@
 #include "platform/win32/win32_process_table.h"
 
 #include <windows.h>
-// tlhelp32.h needs windows.h first.
+// tlhelp32.h and wtsapi32.h need windows.h first.
 #include <tlhelp32.h>
+#include <wtsapi32.h>
 
 #include <cwchar>
 
+#include "platform/win32/system_library.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
 
@@ -16,6 +18,31 @@ namespace {
 constexpr DWORD kTokenAccess = 0x28;
 // PROCESS_ALL_ACCESS as Windows XP defined it; later systems accept it.
 constexpr DWORD kProcessAllAccessXp = 0x1F0FFF;
+
+// The session of a process from Terminal Services' list of every process,
+// which needs no access to the process itself. wtsapi32.dll is loaded only
+// when a process refuses ProcessIdToSessionId: on a terminal server, where
+// another user's daemon runs.
+std::optional<uint32_t> SessionFromTerminalServices(DWORD process_id) {
+  static const auto enumerate =
+      win32::FindSystemFunction<decltype(::WTSEnumerateProcessesW)>(
+          L"wtsapi32.dll", "WTSEnumerateProcessesW");
+  static const auto free_memory =
+      win32::FindSystemFunction<decltype(::WTSFreeMemory)>(L"wtsapi32.dll",
+                                                           "WTSFreeMemory");
+  if (!enumerate || !free_memory) return std::nullopt;
+  WTS_PROCESS_INFOW* list = nullptr;
+  DWORD count = 0;
+  if (!enumerate(WTS_CURRENT_SERVER_HANDLE, 0, 1, &list, &count) || !list) {
+    return std::nullopt;
+  }
+  std::optional<uint32_t> session;
+  for (DWORD i = 0; i < count; ++i) {
+    if (list[i].ProcessId == process_id) session = list[i].SessionId;
+  }
+  free_memory(list);
+  return session;
+}
 
 class Win32ProcessTable final : public ProcessTable {
  public:
@@ -34,6 +61,12 @@ class Win32ProcessTable final : public ProcessTable {
           win32::FromWide(std::wstring_view(entry.szExeFile, length))});
     }
     return entries;
+  }
+
+  std::optional<uint32_t> SessionOf(uint32_t process_id) override {
+    DWORD session = 0;
+    if (::ProcessIdToSessionId(process_id, &session)) return session;
+    return SessionFromTerminalServices(process_id);
   }
 
   bool IsNtFamily() override {
