@@ -66,7 +66,7 @@ int wmain(int argc, wchar_t** argv) {
   const ULONGLONG end = ::GetTickCount64() + seconds * 1000ULL;
   long rounds = 0;
   while (::GetTickCount64() < end) {
-    const zarn::DateTime when = clock->Now() - lag;
+    const zarn::DateTime when = clock->Read().local - lag;
     const std::u16string usual = regional->FormatDateTime(when);
     std::u16string text = usual;
     if (rounds % 2 == 1) {

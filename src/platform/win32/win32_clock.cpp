@@ -5,15 +5,84 @@
 namespace zarn {
 namespace {
 
+// FILETIME counts 100-nanosecond ticks from 1 January 1601; our dates count
+// from 30 December 1899.
+constexpr int64_t kFileTimeAtDateEpoch = 94353120000000000;
+constexpr int64_t kTicksPerMs = 10000;
+
+SYSTEMTIME ToSystemTime(DateTime when) {
+  const CivilTime c = when.ToCivil();
+  SYSTEMTIME st = {};
+  st.wYear = static_cast<WORD>(c.year);
+  st.wMonth = static_cast<WORD>(c.month);
+  st.wDay = static_cast<WORD>(c.day);
+  st.wHour = static_cast<WORD>(c.hour);
+  st.wMinute = static_cast<WORD>(c.minute);
+  st.wSecond = static_cast<WORD>(c.second);
+  return st;
+}
+
+DateTime FromSystemTime(const SYSTEMTIME& st) {
+  return DateTime::FromCivil(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute,
+                             st.wSecond);
+}
+
 class Win32Clock final : public Clock {
  public:
-  DateTime Now() override {
-    SYSTEMTIME st;
-    ::GetLocalTime(&st);
-    return DateTime::FromCivil(st.wYear, st.wMonth, st.wDay, st.wHour,
-                               st.wMinute, st.wSecond);
+  ClockReading Read() override {
+    ClockReading reading;
+    ULONGLONG running = 0;
+    // Unbiased: the time the machine spent asleep or hibernating is left
+    // out, as the checker did not run then either.
+    ::QueryUnbiasedInterruptTime(&running);
+    reading.running_ms = static_cast<int64_t>(running / kTicksPerMs);
+    FILETIME now;
+    ::GetSystemTimePreciseAsFileTime(&now);
+    const int64_t ticks =
+        static_cast<int64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime;
+    reading.utc_ms = (ticks - kFileTimeAtDateEpoch) / kTicksPerMs;
+    // The local time of the same moment, so that both never disagree
+    // about the second.
+    SYSTEMTIME utc;
+    SYSTEMTIME local;
+    if (::FileTimeToSystemTime(&now, &utc) &&
+        ::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+      reading.local = FromSystemTime(local);
+    } else {
+      reading.local = DateTime::FromSeconds(reading.UtcSeconds());
+    }
+    return reading;
   }
+
+  UtcReadings LocalToUtc(DateTime local) override {
+    const int year = local.ToCivil().year;
+    TIME_ZONE_INFORMATION zone;
+    if (!::GetTimeZoneInformationForYear(static_cast<USHORT>(year), nullptr,
+                                         &zone) &&
+        ::GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID) {
+      return UtcReadings{local.seconds(), local.seconds()};
+    }
+    // UTC = local time + bias, in minutes.
+    const int64_t by_standard =
+        local.seconds() + (zone.Bias + zone.StandardBias) * int64_t{60};
+    const int64_t by_daylight =
+        zone.DaylightDate.wMonth == 0
+            ? by_standard
+            : local.seconds() + (zone.Bias + zone.DaylightBias) * int64_t{60};
+    return UtcReadings::Of(by_standard, Shows(zone, by_standard, local),
+                           by_daylight, Shows(zone, by_daylight, local));
+  }
+
   void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }
+
+ private:
+  // Whether the zone's clock shows `local` at the UTC second `utc`.
+  static bool Shows(TIME_ZONE_INFORMATION& zone, int64_t utc, DateTime local) {
+    const SYSTEMTIME utc_time = ToSystemTime(DateTime::FromSeconds(utc));
+    SYSTEMTIME shown;
+    return ::SystemTimeToTzSpecificLocalTime(&zone, &utc_time, &shown) &&
+           FromSystemTime(shown) == local;
+  }
 };
 
 }  // namespace
