@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 namespace zarn {
 namespace {
 
@@ -55,13 +57,9 @@ class Win32Clock final : public Clock {
   }
 
   UtcReadings LocalToUtc(DateTime local) override {
-    const int year = local.ToCivil().year;
-    TIME_ZONE_INFORMATION zone;
-    if (!::GetTimeZoneInformationForYear(static_cast<USHORT>(year), nullptr,
-                                         &zone) &&
-        ::GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID) {
-      return UtcReadings{local.seconds(), local.seconds()};
-    }
+    TIME_ZONE_INFORMATION* found = RulesFor(local.ToCivil().year);
+    if (!found) return UtcReadings{local.seconds(), local.seconds()};
+    TIME_ZONE_INFORMATION& zone = *found;
     // UTC = local time + bias, in minutes.
     const int64_t by_standard =
         local.seconds() + (zone.Bias + zone.StandardBias) * int64_t{60};
@@ -76,6 +74,26 @@ class Win32Clock final : public Clock {
   void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }
 
  private:
+  // The zone's rules for `year`. The year's rules come from the registry,
+  // which costs a hundred times a reading of the clocks, so they are kept
+  // until the year or the machine's current zone changes.
+  TIME_ZONE_INFORMATION* RulesFor(int year) {
+    TIME_ZONE_INFORMATION current = {};
+    if (::GetTimeZoneInformation(&current) == TIME_ZONE_ID_INVALID) {
+      return nullptr;
+    }
+    if (rules_year_ != year ||
+        std::memcmp(&current, &current_, sizeof current) != 0) {
+      current_ = current;
+      rules_year_ = year;
+      if (!::GetTimeZoneInformationForYear(static_cast<USHORT>(year), nullptr,
+                                           &rules_)) {
+        rules_ = current;
+      }
+    }
+    return &rules_;
+  }
+
   // Whether the zone's clock shows `local` at the UTC second `utc`.
   static bool Shows(TIME_ZONE_INFORMATION& zone, int64_t utc, DateTime local) {
     const SYSTEMTIME utc_time = ToSystemTime(DateTime::FromSeconds(utc));
@@ -83,6 +101,10 @@ class Win32Clock final : public Clock {
     return ::SystemTimeToTzSpecificLocalTime(&zone, &utc_time, &shown) &&
            FromSystemTime(shown) == local;
   }
+
+  TIME_ZONE_INFORMATION current_ = {};
+  int rules_year_ = 0;
+  TIME_ZONE_INFORMATION rules_ = {};
 };
 
 }  // namespace
