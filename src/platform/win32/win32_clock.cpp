@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "platform/win32/system_time.h"
+
 namespace zarn {
 namespace {
 
@@ -12,22 +14,8 @@ namespace {
 constexpr int64_t kFileTimeAtDateEpoch = 94353120000000000;
 constexpr int64_t kTicksPerMs = 10000;
 
-SYSTEMTIME ToSystemTime(DateTime when) {
-  const CivilTime c = when.ToCivil();
-  SYSTEMTIME st = {};
-  st.wYear = static_cast<WORD>(c.year);
-  st.wMonth = static_cast<WORD>(c.month);
-  st.wDay = static_cast<WORD>(c.day);
-  st.wHour = static_cast<WORD>(c.hour);
-  st.wMinute = static_cast<WORD>(c.minute);
-  st.wSecond = static_cast<WORD>(c.second);
-  return st;
-}
-
-DateTime FromSystemTime(const SYSTEMTIME& st) {
-  return DateTime::FromCivil(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute,
-                             st.wSecond);
-}
+using win32::FromSystemTime;
+using win32::ToSystemTime;
 
 class Win32Clock final : public Clock {
  public:
