@@ -46,7 +46,7 @@ struct UtcReadings {
   int64_t later = 0;
 
   // From the readings by the zone's standard and daylight offsets, and
-  // whether its clock shows the local time again at each.
+  // whether the zone's clock shows the local time at each of them.
   static UtcReadings Of(int64_t by_standard, bool standard_shown,
                         int64_t by_daylight, bool daylight_shown) {
     if (standard_shown != daylight_shown) {

@@ -48,8 +48,9 @@ class Supervision {
   // The running time (ClockReading::running_ms) from which on the limit
   // of the last cycle has run out: the report is older than it, or, with
   // no report, the supervision has lasted longer. A cycle that begins then
-  // or later ends the supervision unless the checker has reported anew.
-  // nullopt before the first cycle.
+  // or later ends the supervision unless the checker has reported anew or
+  // LiveStatusFunc has chosen another limit. nullopt before the first
+  // cycle.
   std::optional<int64_t> NextDeadlineRunningMs() const { return deadline_ms_; }
   // The running time at which the last report was 0 seconds old; nullopt
   // while LiveStatusTime holds no report.
