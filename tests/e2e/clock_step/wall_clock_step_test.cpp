@@ -71,11 +71,11 @@ class WallClockStepTest : public DaemonFixture {
                 step_seconds * 1000.0, 2000.0);
     EXPECT_LT(after.running_ms - before.running_ms, 2000);
 
-    // The window counts the age on: four or five seconds, not two hours.
+    // The window counts the age on: a few seconds, not two hours.
     ::Sleep(1500);
     if (!HandOverWritten()) {
       const std::wstring age = ControlText(window, kStatus2Id);
-      EXPECT_TRUE(age == L"00:00:04" || age == L"00:00:05") << Utf8(age);
+      EXPECT_TRUE(age.starts_with(L"00:00:0")) << Utf8(age);
     }
     ASSERT_TRUE(WaitUntil([&] { return HandOverWritten(); }, 30000))
         << "no restart within 30 s of the step";
