@@ -44,8 +44,10 @@ class SupervisedDaemon {
     SettingsStore& s = fake_.settings;
     s.WriteSetting(settings::kLiveStatusExec, u"Check.xls");
     s.WriteSetting(settings::kLiveStatusFunc, u"WorkbooksOpen");
-    const DateTime now = fake_.clock.Now();
+    const ClockReading start = fake_.clock.Read();
+    const DateTime now = start.local;
     values_.supervision_start = now;
+    values_.supervision_start_running_ms = start.RunningAtSecondStart();
     values_.daemon_command = u"RUN";
     values_.program_folder = u"C:\\Tools\\Daemon\\";
     if (report != Report::kNever) {
@@ -92,7 +94,7 @@ class SupervisedDaemon {
                  fake_.code_pages};
   ExcelCleanUp cleanup_{fake_.settings,  fake_.processes, fake_.windows,
                         fake_.user_name, fake_.wmi,       fake_.regional};
-  CheckerLaunch launch_{fake_.settings, fake_.shell, log_, fake_.clock};
+  CheckerLaunch launch_{fake_.settings, fake_.shell, log_};
   Supervision supervision_{platform_, values_, cleanup_, log_, launch_};
 };
 

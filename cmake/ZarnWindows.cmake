@@ -37,6 +37,18 @@ endif()
 
 # The backends' own tests, and in tests/win32 the subsystems' logic on them.
 zarn_glob_tests(ZARN_WIN32_TESTS src/platform/win32 tests/win32)
+# Tests that need a zone with daylight-saving rules: Wine takes the zone
+# from each process's TZ, so they run as a program of their own.
+file(GLOB ZARN_BERLIN_TESTS CONFIGURE_DEPENDS
+     ${CMAKE_SOURCE_DIR}/src/platform/win32/*_berlin_test.cpp)
+list(REMOVE_ITEM ZARN_WIN32_TESTS ${ZARN_BERLIN_TESTS})
+add_executable(zarn_berlin_tests ${ZARN_BERLIN_TESTS})
+target_link_libraries(zarn_berlin_tests PRIVATE zarn_win32 GTest::gtest_main)
+zarn_set_warnings(zarn_berlin_tests)
+gtest_discover_tests(zarn_berlin_tests
+  DISCOVERY_MODE PRE_TEST
+  DISCOVERY_TIMEOUT 120
+  PROPERTIES ENVIRONMENT TZ=Europe/Berlin TIMEOUT 120)
 if(ZARN_WIN32_TESTS)
   add_executable(zarn_win32_tests ${ZARN_WIN32_TESTS})
   target_link_libraries(zarn_win32_tests PRIVATE zarn_win32 zarn_testing

@@ -40,13 +40,13 @@ void CivilFromDays(int64_t z, CivilTime& out) {
   out.day = static_cast<int>(d);
 }
 
+}  // namespace
+
 int64_t FloorDiv(int64_t a, int64_t b) {
   int64_t q = a / b;
   if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
   return q;
 }
-
-}  // namespace
 
 int DaysInMonth(int year, int month) {
   static constexpr int kDays[] = {31, 28, 31, 30, 31, 30,

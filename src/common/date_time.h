@@ -19,6 +19,10 @@ struct CivilTime {
   int second = 0;
 };
 
+// a / b rounded towards negative infinity: -1500 ms are -2 whole seconds.
+// REQUIRES: b != 0.
+int64_t FloorDiv(int64_t a, int64_t b);
+
 // The days of `month` (1 to 12) in the Gregorian `year`.
 int DaysInMonth(int year, int month);
 

@@ -1,5 +1,8 @@
 // A clock that stands still until the code under test pauses: Sleep moves
-// it on, so a whole supervision runs without a real second passing.
+// it on, so a whole supervision runs without a real second passing. The
+// wall clock and the running clock move together, unless a test steps the
+// wall clock alone; the local time follows a time zone with
+// daylight-saving rules.
 #ifndef ZARN_TESTING_FAKE_CLOCK_H_
 #define ZARN_TESTING_FAKE_CLOCK_H_
 
@@ -8,32 +11,48 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "testing/fake_time_zone.h"
 
 namespace zarn {
 
 class FakeClock final : public Clock {
  public:
-  explicit FakeClock(DateTime start = DateTime::FromCivil(2026, 12, 7, 9, 0, 0))
-      : start_(start) {}
+  // Starts at the local time `start` (in the autumn's doubled hour, its
+  // first showing) with the machine running for an hour already.
+  explicit FakeClock(DateTime start = DateTime::FromCivil(2026, 12, 7, 9, 0, 0),
+                     FakeTimeZone zone = FakeTimeZone::EuropeBerlin());
 
-  DateTime Now() override { return start_ + elapsed_ms_ / 1000; }
+  ClockReading Read() override;
+  UtcReadings LocalToUtc(DateTime local) override;
   void Sleep(uint32_t milliseconds) override;
 
-  // Moves the clock without a Sleep, as work inside a cycle would.
-  void Advance(int64_t milliseconds) { elapsed_ms_ += milliseconds; }
-  void Set(DateTime now) { elapsed_ms_ = (now - start_) * 1000; }
-  int64_t elapsed_ms() const { return elapsed_ms_; }
+  // The local wall time as a test sees it; not counted as a reading.
+  DateTime Now() const;
+  // Moves both clocks without a Sleep, as work inside a cycle would.
+  void Advance(int64_t milliseconds);
+  // Moves the wall clock alone: a manual setting, a time-sync step, or the
+  // hours a machine spent asleep, which the running clock does not count.
+  void StepWall(int64_t milliseconds) { utc_ms_ += milliseconds; }
+  // Running time since the clock was made.
+  int64_t elapsed_ms() const { return running_ms_ - kRunningAtStartMs; }
+  int reads() const { return reads_; }
+  int conversions() const { return conversions_; }
   const std::vector<uint32_t>& sleeps() const { return sleeps_; }
   // Runs after each Sleep has moved the clock: the place for a scripted
-  // checker. Sleep stays recorded even when the hook throws nothing.
+  // checker.
   void set_on_sleep(std::function<void()> hook) { on_sleep_ = std::move(hook); }
   // Guards a test against a loop that never ends: after this many sleeps,
   // Sleep aborts the test program.
   void set_sleep_limit(size_t limit) { sleep_limit_ = limit; }
 
  private:
-  DateTime start_;
-  int64_t elapsed_ms_ = 0;
+  static constexpr int64_t kRunningAtStartMs = 3600 * 1000;
+
+  FakeTimeZone zone_;
+  int64_t utc_ms_;
+  int64_t running_ms_ = kRunningAtStartMs;
+  int reads_ = 0;
+  int conversions_ = 0;
   std::vector<uint32_t> sleeps_;
   std::function<void()> on_sleep_;
   size_t sleep_limit_ = 1000000;

@@ -2,7 +2,8 @@
 
 namespace zarn {
 
-FakePlatform::FakePlatform(DateTime start) : clock(start) {
+FakePlatform::FakePlatform(DateTime start, FakeTimeZone zone)
+    : clock(start, zone) {
   message_box.set_journal(&journal);
   status_view.set_journal(&journal);
   shell.set_journal(&journal);

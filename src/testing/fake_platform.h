@@ -28,7 +28,8 @@ namespace zarn {
 struct FakePlatform {
   // The message box, the view, the shell and the log file share `journal`.
   explicit FakePlatform(DateTime start = DateTime::FromCivil(2026, 12, 7, 9, 0,
-                                                             0));
+                                                             0),
+                        FakeTimeZone zone = FakeTimeZone::EuropeBerlin());
   FakePlatform(const FakePlatform&) = delete;
   FakePlatform& operator=(const FakePlatform&) = delete;
 

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "common/date_time.h"
-#include "platform/clock.h"
 #include "platform/status_view.h"
 #include "testing/event_journal.h"
+#include "testing/fake_clock.h"
 
 namespace zarn {
 
@@ -31,7 +31,7 @@ struct CaptionChange {
 class FakeStatusView final : public StatusView {
  public:
   // `clock` is needed only for presses scripted by time.
-  explicit FakeStatusView(Clock* clock = nullptr) : clock_(clock) {}
+  explicit FakeStatusView(FakeClock* clock = nullptr) : clock_(clock) {}
 
   void SetCaption(StatusLabel label, std::u16string_view text) override;
   bool Show() override;
@@ -66,7 +66,7 @@ class FakeStatusView final : public StatusView {
   void Note(const char* event);
   void Act(UserAction action, ButtonFlags& flags);
 
-  Clock* clock_;
+  FakeClock* clock_;
   std::map<StatusLabel, std::u16string> captions_;
   std::vector<CaptionChange> history_;
   std::vector<std::pair<int, UserAction>> presses_by_call_;

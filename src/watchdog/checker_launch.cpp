@@ -18,9 +18,10 @@ std::u16string CheckerLaunch::FindAssociatedProgram(std::u16string_view path) {
   return TrimSpaces(shell_.FindExecutable(path));
 }
 
-void CheckerLaunch::StartCheckerWorkbook(std::u16string_view workbook_path) {
+void CheckerLaunch::StartCheckerWorkbook(std::u16string_view workbook_path,
+                                         DateTime now) {
   if (workbook_path.find(u'"') != std::u16string_view::npos) {
-    LogFailure(workbook_path, kErrorInvalidName);
+    LogFailure(workbook_path, kErrorInvalidName, now);
     return;
   }
   const std::u16string program = FindAssociatedProgram(workbook_path);
@@ -32,15 +33,15 @@ void CheckerLaunch::StartCheckerWorkbook(std::u16string_view workbook_path) {
       shown == u"True" ? ShowWindow::kNormal : ShowWindow::kHidden;
   const uint32_t error =
       shell_.StartProcess(BuildExcelCommandLine(program, workbook_path), show);
-  if (error != 0) LogFailure(workbook_path, error);
+  if (error != 0) LogFailure(workbook_path, error, now);
 }
 
 void CheckerLaunch::LogFailure(std::u16string_view workbook_path,
-                               uint32_t error) {
+                               uint32_t error, DateTime now) {
   std::u16string message = u"ZARND: Start ZARN fehlgeschlagen '";
   message += workbook_path;
   message += u"'";
-  log_.WriteDaemonLog(clock_.Now(), message, static_cast<double>(error), 0);
+  log_.WriteDaemonLog(now, message, static_cast<double>(error), 0);
 }
 
 }  // namespace zarn

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/clock.h"
+#include "common/date_time.h"
 #include "platform/settings_store.h"
 #include "platform/shell.h"
 #include "watchdog/daemon_log.h"
@@ -25,9 +25,8 @@ std::u16string BuildExcelCommandLine(std::u16string_view program,
 
 class CheckerLaunch {
  public:
-  CheckerLaunch(SettingsStore& settings, Shell& shell, DaemonLog& log,
-                Clock& clock)
-      : settings_(settings), shell_(shell), log_(log), clock_(clock) {}
+  CheckerLaunch(SettingsStore& settings, Shell& shell, DaemonLog& log)
+      : settings_(settings), shell_(shell), log_(log) {}
   CheckerLaunch(const CheckerLaunch&) = delete;
   CheckerLaunch& operator=(const CheckerLaunch&) = delete;
 
@@ -38,16 +37,17 @@ class CheckerLaunch {
   // (any letter case); otherwise starts nothing and says nothing. A start
   // that fails, and a path with a quotation mark, which would smuggle
   // further arguments onto Excel's command line, are logged as "ZARND:
-  // Start ZARN fehlgeschlagen '<path>'" with the Win32 error code.
-  void StartCheckerWorkbook(std::u16string_view workbook_path);
+  // Start ZARN fehlgeschlagen '<path>'" with the Win32 error code, stamped
+  // `now`, the local time of the restart.
+  void StartCheckerWorkbook(std::u16string_view workbook_path, DateTime now);
 
  private:
-  void LogFailure(std::u16string_view workbook_path, uint32_t error);
+  void LogFailure(std::u16string_view workbook_path, uint32_t error,
+                  DateTime now);
 
   SettingsStore& settings_;
   Shell& shell_;
   DaemonLog& log_;
-  Clock& clock_;
 };
 
 }  // namespace zarn

@@ -15,6 +15,8 @@ namespace zarn {
 namespace {
 
 constexpr char16_t kBook[] = u"D:\\Data\\My Book.xls";
+// The local time of the restart that starts the workbook.
+const DateTime kNow = DateTime::FromCivil(2026, 12, 6, 3, 41, 47);
 
 class CheckerLaunchTest : public HelpersFixture {
  protected:
@@ -23,14 +25,14 @@ class CheckerLaunchTest : public HelpersFixture {
     log_.set_path(u"C:\\Logs\\daemon.log");
   }
 
-  FakeClock clock_{DateTime::FromCivil(2026, 12, 6, 3, 41, 47)};
+  FakeClock clock_;
   FakeRegional regional_;
   FakeSettingsStore settings_;
   FakeShell shell_;
   FakeFileAppender files_;
   FakeCodePageConverter code_pages_;
   DaemonLog log_{helpers_, files_, clock_, regional_, code_pages_};
-  CheckerLaunch launch_{settings_, shell_, log_, clock_};
+  CheckerLaunch launch_{settings_, shell_, log_};
 };
 
 TEST_F(CheckerLaunchTest, BuildsExcelCommandLineWithQuotedPaths) {
@@ -63,9 +65,9 @@ TEST_F(CheckerLaunchTest, StartsOnlyProgramsEndingInExcelExe) {
   for (const Case& c : cases) {
     SCOPED_TRACE(Utf16ToUtf8(c.association));
     FakeShell shell;
-    CheckerLaunch launch(settings_, shell, log_, clock_);
+    CheckerLaunch launch(settings_, shell, log_);
     shell.Associate(kBook, c.association);
-    launch.StartCheckerWorkbook(kBook);
+    launch.StartCheckerWorkbook(kBook, kNow);
     ASSERT_EQ(shell.started().size(), c.started ? 1u : 0u);
     if (c.started) {
       EXPECT_EQ(shell.started()[0].command_line,
@@ -91,15 +93,15 @@ TEST_F(CheckerLaunchTest, PellamShowStatusformTrueAloneShowsExcel) {
     FakeShell shell;
     if (c.value) settings.Set(settings::kPellamShowStatusform, c.value);
     shell.Associate(kBook, u"C:\\Office\\EXCEL.EXE");
-    CheckerLaunch launch(settings, shell, log_, clock_);
-    launch.StartCheckerWorkbook(kBook);
+    CheckerLaunch launch(settings, shell, log_);
+    launch.StartCheckerWorkbook(kBook, kNow);
     ASSERT_EQ(shell.started().size(), 1u);
     EXPECT_EQ(shell.started()[0].show, c.show);
   }
 }
 
 TEST_F(CheckerLaunchTest, NoAssociationStartsAndReadsNothing) {
-  launch_.StartCheckerWorkbook(kBook);
+  launch_.StartCheckerWorkbook(kBook, kNow);
   EXPECT_EQ(shell_.start_attempts(), 0);
   EXPECT_EQ(settings_.read_count(), 0);
   EXPECT_EQ(files_.attempts(), 0);
@@ -108,7 +110,7 @@ TEST_F(CheckerLaunchTest, NoAssociationStartsAndReadsNothing) {
 TEST_F(CheckerLaunchTest, FailedStartIsLoggedWithItsErrorCode) {
   shell_.Associate(kBook, u"C:\\Office\\EXCEL.EXE");
   shell_.set_start_error(2);
-  launch_.StartCheckerWorkbook(kBook);
+  launch_.StartCheckerWorkbook(kBook, kNow);
   EXPECT_EQ(shell_.start_attempts(), 1);
   EXPECT_EQ(files_.File(u"C:\\Logs\\daemon.log"),
             "06.12.2026 03:41:47,2, Typ: 7, ID: 0, \"Err: ZARND: Start ZARN "
@@ -118,7 +120,7 @@ TEST_F(CheckerLaunchTest, FailedStartIsLoggedWithItsErrorCode) {
 TEST_F(CheckerLaunchTest, PathWithQuotationMarkIsRefusedAndLogged) {
   const std::u16string book = u"Check.xls\" /e \"D:\\evil.xls";
   shell_.Associate(book, u"C:\\Office\\EXCEL.EXE");
-  launch_.StartCheckerWorkbook(book);
+  launch_.StartCheckerWorkbook(book, kNow);
   EXPECT_TRUE(shell_.lookups().empty());
   EXPECT_EQ(shell_.start_attempts(), 0);
   EXPECT_EQ(files_.File(u"C:\\Logs\\daemon.log"),

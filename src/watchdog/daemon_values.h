@@ -32,9 +32,12 @@ struct DaemonValues {
   std::u16string config_file_path;
   std::u16string scheduler_temp_folder;
   std::u16string global_temp_folder;
-  ButtonFlags flags;              // CancelRequested, RestartRequested
-  bool debug_start = false;       // DebugStart: the command line ends in "1"
-  DateTime supervision_start;     // SupervisionStart: the window was shown
+  ButtonFlags flags;           // CancelRequested, RestartRequested
+  bool debug_start = false;    // DebugStart: the command line ends in "1"
+  DateTime supervision_start;  // SupervisionStart: the window was shown
+  // The running time (ClockReading::running_ms) at the start of that
+  // second: the never-reported deadline counts running time from here.
+  int64_t supervision_start_running_ms = 0;
   std::u16string daemon_command;  // DaemonCommand, taken from DAEMONCOMMAND
 };
 

@@ -35,7 +35,7 @@ int Main(Platform& platform) {
   log.set_path(values.daemon_log_path);
   ExcelCleanUp cleanup(platform.settings, platform.processes, platform.windows,
                        platform.user_name, platform.wmi, platform.regional);
-  CheckerLaunch launch(platform.settings, platform.shell, log, platform.clock);
+  CheckerLaunch launch(platform.settings, platform.shell, log);
   Supervision supervision(platform, values, cleanup, log, launch);
   supervision.Run();
   return 0;

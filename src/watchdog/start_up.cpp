@@ -59,7 +59,9 @@ StartUpResult StartUp::Run() {
   view.SetCaption(StatusLabel::kStatus, u"Initialisiere...");
   view.SetCaption(StatusLabel::kStatus2, u"");
   view.Show();
-  values_.supervision_start = platform_.clock.Now();
+  const ClockReading shown = platform_.clock.Read();
+  values_.supervision_start = shown.local;
+  values_.supervision_start_running_ms = shown.RunningAtSecondStart();
   view.SetCaption(StatusLabel::kStatus, u"Überwache...");
 
   values_.daemon_command = settings.ReadSetting(settings::kDaemonCommand, u"");

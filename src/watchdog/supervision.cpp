@@ -1,8 +1,24 @@
 #include "watchdog/supervision.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace zarn {
+namespace {
+
+// Whole seconds of running time since `anchor_ms`, rounded down: a report
+// from the future has a negative age.
+int64_t SecondsSince(int64_t anchor_ms, const ClockReading& now) {
+  return FloorDiv(now.running_ms - anchor_ms, 1000);
+}
+
+// The first running time at which more than `limit` seconds have passed
+// since `anchor_ms`.
+int64_t DeadlineAfter(int64_t anchor_ms, const TimeLimit& limit) {
+  return anchor_ms + (limit.seconds() + 1) * 1000;
+}
+
+}  // namespace
 
 Supervision::Supervision(Platform& platform, DaemonValues& values,
                          ExcelCleanUp& cleanup, DaemonLog& log,
@@ -42,44 +58,68 @@ std::optional<SupervisionEnd> Supervision::RunCycle() {
     view.Unload();
     return SupervisionEnd::kFinished;
   }
-  // A text the regional conversion can't read counts as no report.
-  const std::optional<DateTime> last = platform_.regional.ParseDateTime(
-      settings.ReadSetting(settings::kLiveStatusTime, never_reported_text_));
-  if (last && *last != kNeverReported) return ReportedCycle(*last);
-  return NeverReportedCycle();
+  std::u16string text =
+      settings.ReadSetting(settings::kLiveStatusTime, never_reported_text_);
+  // The one reading of the clocks in this cycle.
+  const ClockReading now = platform_.clock.Read();
+  if (text != report_text_) Observe(std::move(text), now);
+  if (report_anchor_ms_) return ReportedCycle(now);
+  return NeverReportedCycle(now);
 }
 
-std::optional<SupervisionEnd> Supervision::ReportedCycle(DateTime last) {
+void Supervision::Observe(std::u16string text, const ClockReading& now) {
+  report_anchor_ms_.reset();
+  // A text the regional conversion can't read counts as no report.
+  const std::optional<DateTime> last = platform_.regional.ParseDateTime(text);
+  report_text_ = std::move(text);
+  if (!last || *last == kNeverReported) return;
+  // In the hour the autumn change doubles, the checker's clock showed this
+  // time twice: the showing that is not in the future is the youngest.
+  const UtcReadings written = platform_.clock.LocalToUtc(*last);
+  const int64_t now_s = now.UtcSeconds();
+  const int64_t written_s =
+      written.later <= now_s ? written.later : written.earlier;
+  // Counted from the start of the wall clock's second, so that with a
+  // steady clock the age in whole seconds is now - last, as the clock
+  // shows them.
+  report_anchor_ms_ = now.RunningAtSecondStart() - (now_s - written_s) * 1000;
+}
+
+std::optional<SupervisionEnd> Supervision::ReportedCycle(
+    const ClockReading& now) {
   StatusView& view = platform_.status_view;
-  Clock& clock = platform_.clock;
-  if (last + Limit().seconds() < clock.Now() ||
-      values_.flags.restart_requested) {
-    Restart();
+  const int64_t age = SecondsSince(*report_anchor_ms_, now);
+  const TimeLimit& limit = Limit();
+  deadline_ms_ = DeadlineAfter(*report_anchor_ms_, limit);
+  if (age > limit.seconds() || values_.flags.restart_requested) {
+    Restart(now);
     return SupervisionEnd::kRestarted;
   }
-  if (last + kCountdownSeconds <= clock.Now()) {
-    const DateTime due = last + Limit().seconds();
+  if (age >= kCountdownSeconds) {
     view.SetCaption(StatusLabel::kStatus,
-                    u"Starte neu in " + Remaining(due - clock.Now()));
+                    u"Starte neu in " + Remaining(Limit().seconds() - age));
   } else {
     view.SetCaption(StatusLabel::kStatus, u"Überwache...");
   }
   view.SetCaption(StatusLabel::kCancelTime, Limit().text());
-  view.SetCaption(StatusLabel::kStatus2,
-                  platform_.regional.FormatSpan(clock.Now() - last));
+  view.SetCaption(StatusLabel::kStatus2, platform_.regional.FormatSpan(age));
   view.ProcessPendingEvents(values_.flags);
   return std::nullopt;
 }
 
-std::optional<SupervisionEnd> Supervision::NeverReportedCycle() {
+std::optional<SupervisionEnd> Supervision::NeverReportedCycle(
+    const ClockReading& now) {
   StatusView& view = platform_.status_view;
-  Clock& clock = platform_.clock;
+  const int64_t supervised =
+      SecondsSince(values_.supervision_start_running_ms, now);
   view.SetCaption(StatusLabel::kCancelTime, Limit().text());
   // The whole span that is left, not only its seconds.
-  const DateTime deadline = values_.supervision_start + Limit().seconds();
-  view.SetCaption(StatusLabel::kStatus, u"ZARN inaktiv, beende in " +
-                                            Remaining(deadline - clock.Now()));
-  if (values_.supervision_start + Limit().seconds() < clock.Now()) {
+  view.SetCaption(
+      StatusLabel::kStatus,
+      u"ZARN inaktiv, beende in " + Remaining(Limit().seconds() - supervised));
+  const TimeLimit& limit = Limit();
+  deadline_ms_ = DeadlineAfter(values_.supervision_start_running_ms, limit);
+  if (supervised > limit.seconds()) {
     view.Hide();
     view.Unload();
     return SupervisionEnd::kNoReport;
@@ -88,7 +128,7 @@ std::optional<SupervisionEnd> Supervision::NeverReportedCycle() {
   return std::nullopt;
 }
 
-void Supervision::Restart() {
+void Supervision::Restart(const ClockReading& now) {
   SettingsStore& settings = platform_.settings;
   const std::u16string caption =
       settings.ReadSetting(settings::kLiveStatusCaption, u"");
@@ -103,9 +143,10 @@ void Supervision::Restart() {
   const std::u16string workbook =
       values_.program_folder +
       settings.ReadSetting(settings::kLiveStatusExec, u"");
-  log_.WriteDaemonLog(platform_.clock.Now(),
-                      u"ZARND: Start ZARN '" + workbook + u"'", 0, 0);
-  launch_.StartCheckerWorkbook(workbook);
+  // The log keeps the local wall time of the cycle that decided.
+  log_.WriteDaemonLog(now.local, u"ZARND: Start ZARN '" + workbook + u"'", 0,
+                      0);
+  launch_.StartCheckerWorkbook(workbook, now.local);
 
   platform_.status_view.Hide();
   platform_.status_view.Unload();

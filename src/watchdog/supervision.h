@@ -1,6 +1,9 @@
 // The second half of Main: once a second, compare the age of the checker's
 // last report with the limit that fits its activity, show it, and restart
 // the checker when it has been silent too long or the user asks for it.
+// Silence is counted on the running clock: a step of the wall clock, a
+// daylight-saving change or a sleep of the machine neither ages a report
+// nor makes it younger.
 #ifndef ZARN_WATCHDOG_SUPERVISION_H_
 #define ZARN_WATCHDOG_SUPERVISION_H_
 
@@ -42,10 +45,27 @@ class Supervision {
   // One cycle without its pause; nullopt while the supervision goes on.
   std::optional<SupervisionEnd> RunCycle();
 
+  // The running time (ClockReading::running_ms) from which on the limit
+  // of the last cycle has run out: the report is older than it, or, with
+  // no report, the supervision has lasted longer. A cycle that begins then
+  // or later ends the supervision unless the checker has reported anew or
+  // LiveStatusFunc has chosen another limit. nullopt before the first
+  // cycle.
+  std::optional<int64_t> NextDeadlineRunningMs() const { return deadline_ms_; }
+  // The running time at which the last report was 0 seconds old; nullopt
+  // while LiveStatusTime holds no report.
+  std::optional<int64_t> report_anchor_running_ms() const {
+    return report_anchor_ms_;
+  }
+
  private:
-  std::optional<SupervisionEnd> ReportedCycle(DateTime last);
-  std::optional<SupervisionEnd> NeverReportedCycle();
-  void Restart();
+  // Takes a LiveStatusTime text that differs from the last cycle's. A
+  // report's age is taken once, now, from the wall clocks compared in UTC,
+  // and from then on grows with the running clock alone.
+  void Observe(std::u16string text, const ClockReading& now);
+  std::optional<SupervisionEnd> ReportedCycle(const ClockReading& now);
+  std::optional<SupervisionEnd> NeverReportedCycle(const ClockReading& now);
+  void Restart(const ClockReading& now);
   const TimeLimit& Limit();
   // A span as the window shows it; a span already run out shows as zero.
   std::u16string Remaining(int64_t seconds);
@@ -57,6 +77,10 @@ class Supervision {
   CheckerLaunch& launch_;
   // What a missing LiveStatusTime reads as: the marker's regional text.
   const std::u16string never_reported_text_;
+  // The LiveStatusTime text of the last cycle; nullopt before the first.
+  std::optional<std::u16string> report_text_;
+  std::optional<int64_t> report_anchor_ms_;
+  std::optional<int64_t> deadline_ms_;
 };
 
 }  // namespace zarn

@@ -24,6 +24,7 @@ constexpr char16_t kWorkbook[] = u"C:\\Tools\\Daemon\\Check.xls";
 struct Cycle {
   DateTime at;
   int reads = 0;
+  int clock_reads = 0;
   std::u16string cancel_time;
   std::u16string status;
   std::u16string status2;
@@ -104,6 +105,8 @@ class SupervisionTest : public ::testing::Test {
     c.at = at;
     c.reads = static_cast<int>(reads.size() - counted_);
     counted_ = reads.size();
+    c.clock_reads = fake_.clock.reads() - clock_counted_;
+    clock_counted_ = fake_.clock.reads();
     c.cancel_time =
         fake_.status_view.Caption(StatusLabel::kCancelTime).value_or(u"-");
     c.status = fake_.status_view.Caption(StatusLabel::kStatus).value_or(u"-");
@@ -111,6 +114,8 @@ class SupervisionTest : public ::testing::Test {
     cycles_.push_back(c);
   }
   size_t counted_ = 0;
+  // Start-up reads the clocks once, for SupervisionStart.
+  int clock_counted_ = 1;
 };
 
 TEST_F(SupervisionTest, FinishedEndsEvenWhenTheReportIsOverdue) {
@@ -182,7 +187,7 @@ TEST_F(SupervisionTest, CountdownStartsAtThirtySeconds) {
   EXPECT_EQ(CycleAt(At(9, 0, 30)).cancel_time, u"00:05:00");
 }
 
-TEST_F(SupervisionTest, EachCycleReadsTheStoreAtMostFiveTimes) {
+TEST_F(SupervisionTest, EachCycleReadsTheStoreAtMostFiveTimesAndTheClocksOnce) {
   // Never reported for ten seconds, then reported, then silent.
   checker_ = [this](DateTime now) {
     if (now == At(9, 0, 10)) Report(now);
@@ -193,9 +198,12 @@ TEST_F(SupervisionTest, EachCycleReadsTheStoreAtMostFiveTimes) {
     SCOPED_TRACE(i);
     EXPECT_LE(cycles_[i].reads, 5);
     EXPECT_GE(cycles_[i].reads, 4);
+    EXPECT_EQ(cycles_[i].clock_reads, 1);
   }
   EXPECT_EQ(CycleAt(At(9, 0, 5)).status, u"ZARN inaktiv, beende in 00:04:55");
   EXPECT_EQ(CycleAt(At(9, 0, 10)).status, u"Überwache...");
+  // The report's time is converted once, when its text first appears.
+  EXPECT_EQ(fake_.clock.conversions(), 1);
 }
 
 TEST_F(SupervisionTest, LowerCaseSpecialCellsSelectsCancelTime) {

@@ -183,7 +183,7 @@ bool DaemonFixture::HandOverWritten() const {
 }
 
 std::u16string DaemonFixture::NowText() const {
-  return regional_->FormatDateTime(NewWin32Clock()->Now());
+  return regional_->FormatDateTime(NewWin32Clock()->Read().local);
 }
 
 }  // namespace zarn::e2e

@@ -52,7 +52,7 @@ TEST_F(RestartCycleTest, HungCheckerIsEndedLoggedAndReopenedWithTheHandOver) {
   HelperProcess werfault(L"werfault.exe");
   ASSERT_TRUE(werfault.running());
   auto clock = NewWin32Clock();
-  const DateTime before = clock->Now();
+  const DateTime before = clock->Read().local;
 
   WatchedProcess first = StartSimExcel(workbook);
   ASSERT_TRUE(first.valid());
@@ -67,7 +67,7 @@ TEST_F(RestartCycleTest, HungCheckerIsEndedLoggedAndReopenedWithTheHandOver) {
   ASSERT_TRUE(daemon.WaitForExit(kPatienceMs));
   EXPECT_EQ(daemon.ExitCode(), 0u);
   ASSERT_TRUE(WaitForSimLog("finished")) << SimLog();
-  const DateTime after = clock->Now();
+  const DateTime after = clock->Read().local;
 
   // The first SimExcel was started by hand, the second by the daemon.
   const auto first_start = SimStart(0);

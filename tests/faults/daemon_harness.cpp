@@ -50,7 +50,7 @@ void EndProcess(win32::UniqueHandle& process) {
 
 }  // namespace
 
-DateTime LocalNow() { return NewWin32Clock()->Now(); }
+DateTime LocalNow() { return NewWin32Clock()->Read().local; }
 
 // Year first, the one form that the regional conversion of every locale
 // reads alike. Under Wine the test program's own regional formats can't be

@@ -74,6 +74,7 @@ class CheckerLaunchWin32Test : public ::testing::Test {
   }
 
   std::u16string Workbook() const { return win32::FromWide(workbook_); }
+  DateTime Now() const { return backends_.clock->Read().local; }
 
   win32::TestAssociation association_{L"zarnlaunch"};
   std::wstring folder_;
@@ -85,7 +86,7 @@ class CheckerLaunchWin32Test : public ::testing::Test {
   std::unique_ptr<Shell> shell_ = NewWin32Shell();
   win32::TestDaemonLog backends_;
   DaemonLog& log_ = backends_.log;
-  CheckerLaunch launch_{*settings_, *shell_, log_, *backends_.clock};
+  CheckerLaunch launch_{*settings_, *shell_, log_};
 };
 
 TEST_F(CheckerLaunchWin32Test, StartsExcelWithSlashRShownAsTheSettingSays) {
@@ -112,7 +113,7 @@ TEST_F(CheckerLaunchWin32Test, StartsExcelWithSlashRShownAsTheSettingSays) {
     }
     const std::wstring record = excel + L".record";
     ::DeleteFileW(record.c_str());
-    launch_.StartCheckerWorkbook(Workbook());
+    launch_.StartCheckerWorkbook(Workbook(), Now());
     EXPECT_EQ(win32::AwaitWholeFile(record),
               command_line + "\r\nusesShowWindow=1\r\nshowWindow=" + c.show +
                   "\r\nvisible=" + c.show + "\r\n");
@@ -125,7 +126,7 @@ TEST_F(CheckerLaunchWin32Test, DoesNotStartAProgramThatIsNotExcel) {
   const std::wstring viewer = AssociateCopyNamed(L"excelviewer.exe");
   // The shell does find the program; only its name keeps it from starting.
   ASSERT_NE(launch_.FindAssociatedProgram(Workbook()), u"");
-  launch_.StartCheckerWorkbook(Workbook());
+  launch_.StartCheckerWorkbook(Workbook(), Now());
   // A started copy writes its record within a fraction of a second.
   EXPECT_EQ(win32::AwaitWholeFile(viewer + L".record", 1500), "<no file>");
   EXPECT_EQ(::GetFileAttributesW(log_path_.c_str()), INVALID_FILE_ATTRIBUTES);
@@ -141,7 +142,7 @@ TEST_F(CheckerLaunchWin32Test, AStartThatFailsIsLoggedWithTheWin32Error) {
   file.reset();
   ASSERT_TRUE(association_.OpenWith(broken));
 
-  launch_.StartCheckerWorkbook(Workbook());
+  launch_.StartCheckerWorkbook(Workbook(), Now());
   const std::string log = win32::ReadWholeFile(log_path_);
   const std::string tail =
       ", Typ: 7, ID: 0, \"Err: ZARND: Start ZARN "

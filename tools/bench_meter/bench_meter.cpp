@@ -96,8 +96,9 @@ void HandOver(zarn::SettingsStore& store) {
   auto regional = zarn::NewWin32Regional();
   store.WriteSetting(zarn::settings::kLiveStatus, u"");
   store.WriteSetting(zarn::settings::kLiveStatusFunc, u"Analyse");
-  store.WriteSetting(zarn::settings::kLiveStatusTime,
-                     regional->FormatDateTime(zarn::NewWin32Clock()->Now()));
+  store.WriteSetting(
+      zarn::settings::kLiveStatusTime,
+      regional->FormatDateTime(zarn::NewWin32Clock()->Read().local));
   store.WriteSetting(zarn::settings::kDaemonCommand, u"BENCH");
 }
 
@@ -211,7 +212,11 @@ int Operations(int runs) {
                 [&](int) { regional->ParseDateTime(report); });
   TimeOperation("FormatSpan", runs,
                 [&](int run) { regional->FormatSpan(run % 86400); });
-  TimeOperation("ClockNow", runs, [&](int) { clock->Now(); });
+  TimeOperation("ClockRead", runs, [&](int) { clock->Read(); });
+  // Once for each new report.
+  const zarn::DateTime reported = clock->Read().local;
+  TimeOperation("LocalToUtc", runs,
+                [&](int run) { clock->LocalToUtc(reported - run); });
   auto view = zarn::NewWin32StatusView();
   if (!view->Show()) return 2;
   zarn::ButtonFlags flags;

@@ -15,6 +15,7 @@
 
 #include "common/date_time.h"
 #include "platform/settings_store.h"
+#include "platform/win32/system_time.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_regional.h"
@@ -240,8 +241,8 @@ int Run(bool read_only, const std::wstring& workbook_arg) {
     store->WriteSetting(settings::kLiveStatusFunc, U16(activity));
     SYSTEMTIME st;
     ::GetLocalTime(&st);
-    const std::u16string when = regional->FormatDateTime(DateTime::FromCivil(
-        st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond));
+    const std::u16string when =
+        regional->FormatDateTime(win32::FromSystemTime(st));
     store->WriteSetting(settings::kLiveStatusTime, when);
     ::SetWindowTextW(label, (L"Meldet: " + activity + L"\n" + W(when)).c_str());
     return W(when);

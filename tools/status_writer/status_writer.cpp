@@ -17,6 +17,7 @@
 
 #include "common/date_time.h"
 #include "platform/settings_store.h"
+#include "platform/win32/system_time.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_regional.h"
@@ -30,14 +31,7 @@ const wchar_t* const kOtherForms[] = {L"yyyy-MM-dd", L"dd.MM.yy", L"d.M.yy"};
 
 std::u16string OtherForm(const std::u16string& usual, zarn::DateTime when,
                          zarn::Regional& regional) {
-  const zarn::CivilTime civil = when.ToCivil();
-  SYSTEMTIME st = {};
-  st.wYear = static_cast<WORD>(civil.year);
-  st.wMonth = static_cast<WORD>(civil.month);
-  st.wDay = static_cast<WORD>(civil.day);
-  st.wHour = static_cast<WORD>(civil.hour);
-  st.wMinute = static_cast<WORD>(civil.minute);
-  st.wSecond = static_cast<WORD>(civil.second);
+  const SYSTEMTIME st = zarn::win32::ToSystemTime(when);
   wchar_t time[32] = {};
   ::GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, L"HH:mm:ss", time, 32);
   for (const wchar_t* form : kOtherForms) {
@@ -66,7 +60,7 @@ int wmain(int argc, wchar_t** argv) {
   const ULONGLONG end = ::GetTickCount64() + seconds * 1000ULL;
   long rounds = 0;
   while (::GetTickCount64() < end) {
-    const zarn::DateTime when = clock->Now() - lag;
+    const zarn::DateTime when = clock->Read().local - lag;
     const std::u16string usual = regional->FormatDateTime(when);
     std::u16string text = usual;
     if (rounds % 2 == 1) {

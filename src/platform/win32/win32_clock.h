@@ -1,4 +1,5 @@
-// The local clock and Sleep.
+// The wall clock, the running clock (sleep not counted), the local time
+// zone's rules and Sleep.
 #ifndef ZARN_PLATFORM_WIN32_WIN32_CLOCK_H_
 #define ZARN_PLATFORM_WIN32_WIN32_CLOCK_H_
 

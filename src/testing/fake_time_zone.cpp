@@ -1,0 +1,62 @@
+#include "testing/fake_time_zone.h"
+
+namespace zarn {
+namespace {
+
+constexpr int64_t kHour = 3600;
+
+// 0 for Sunday; 30 December 1899 was a Saturday.
+int WeekdayOf(DateTime day) {
+  const int64_t days = day.seconds() / DateTime::kSecondsPerDay;
+  return static_cast<int>((days % 7 + 7 + 6) % 7);
+}
+
+}  // namespace
+
+FakeTimeZone FakeTimeZone::EuropeBerlin() {
+  return FakeTimeZone(1 * kHour, 2 * kHour, ZoneChange{3, 5, 2},
+                      ZoneChange{10, 5, 3});
+}
+
+FakeTimeZone FakeTimeZone::AustraliaSydney() {
+  return FakeTimeZone(10 * kHour, 11 * kHour, ZoneChange{10, 1, 2},
+                      ZoneChange{4, 1, 3});
+}
+
+FakeTimeZone FakeTimeZone::Utc() {
+  return FakeTimeZone(0, 0, std::nullopt, std::nullopt);
+}
+
+int64_t FakeTimeZone::ChangeAt(int year, const ZoneChange& change,
+                               int64_t offset) {
+  const DateTime first = DateTime::FromCivil(year, change.month, 1);
+  int day = 1 + (7 - WeekdayOf(first)) % 7;
+  day += 7 * (change.week - 1);
+  while (day > DaysInMonth(year, change.month)) day -= 7;
+  return DateTime::FromCivil(year, change.month, day, change.hour).seconds() -
+         offset;
+}
+
+int64_t FakeTimeZone::OffsetAt(int64_t utc) const {
+  if (!daylight_start_ || !daylight_end_) return standard_offset_;
+  const int year = DateTime::FromSeconds(utc + standard_offset_).ToCivil().year;
+  const int64_t start = ChangeAt(year, *daylight_start_, standard_offset_);
+  const int64_t end = ChangeAt(year, *daylight_end_, daylight_offset_);
+  // South of the equator the summer spans the turn of the year.
+  const bool daylight =
+      start < end ? utc >= start && utc < end : utc >= start || utc < end;
+  return daylight ? daylight_offset_ : standard_offset_;
+}
+
+DateTime FakeTimeZone::ToLocal(int64_t utc) const {
+  return DateTime::FromSeconds(utc + OffsetAt(utc));
+}
+
+UtcReadings FakeTimeZone::ToUtc(DateTime local) const {
+  const int64_t by_standard = local.seconds() - standard_offset_;
+  const int64_t by_daylight = local.seconds() - daylight_offset_;
+  return UtcReadings::Of(by_standard, ToLocal(by_standard) == local,
+                         by_daylight, ToLocal(by_daylight) == local);
+}
+
+}  // namespace zarn

@@ -1,0 +1,289 @@
+// The supervision on a wall clock that jumps: daylight-saving changes,
+// steps of the clock and a sleep of the machine. Silence is counted on the
+// running clock, so none of them restarts a healthy checker or spares a
+// hung one.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "paths/helpers.h"
+#include "paths/unc.h"
+#include "process/excel_cleanup.h"
+#include "testing/fake_platform.h"
+#include "watchdog/main_mod.h"
+#include "watchdog/supervision.h"
+
+namespace zarn {
+namespace {
+
+constexpr int64_t kHour = 3600;
+constexpr char16_t kLogPath[] = u"C:\\Logs\\daemon.log";
+
+// What happens just before the cycle at a second of running time, counted
+// from the daemon's start.
+struct Event {
+  int64_t at;
+  int64_t wall_step = 0;  // seconds the wall clock alone moves
+  bool report = false;    // then the checker reports its wall clock's time
+};
+
+Event Report(int64_t at) { return Event{at, 0, true}; }
+Event Step(int64_t at, int64_t seconds) { return Event{at, seconds, false}; }
+
+struct Shown {
+  std::u16string status;
+  std::u16string status2;
+};
+
+// One daemon on a scripted checker, with CANCELTIME 00:05:00.
+struct DaemonRun {
+  int64_t end_at = -1;  // the running second of the last cycle
+  bool restarted = false;
+  std::string log;
+  // The captions at the end of each cycle, by running second.
+  std::map<int64_t, Shown> shown;
+
+  Shown At(int64_t second) const {
+    const auto it = shown.find(second);
+    return it == shown.end() ? Shown{u"<no cycle>", u"<no cycle>"} : it->second;
+  }
+};
+
+DaemonRun RunDaemon(DateTime start, FakeTimeZone zone,
+                    const std::vector<Event>& events) {
+  FakePlatform fake(start, zone);
+  fake.settings.Set(settings::kDaemonCommand, u"RUN");
+  fake.settings.Set(settings::kDaemonLog, kLogPath);
+  fake.file_system.AddFolder(u"C:\\Logs");
+  fake.clock.set_sleep_limit(1000);
+  DaemonRun run;
+  const auto running = [&] { return fake.clock.elapsed_ms() / 1000; };
+  const auto record = [&](int64_t at) {
+    run.shown[at] =
+        Shown{fake.status_view.Caption(StatusLabel::kStatus).value_or(u"-"),
+              fake.status_view.Caption(StatusLabel::kStatus2).value_or(u"-")};
+  };
+  const auto play = [&] {
+    for (const Event& e : events) {
+      if (e.at != running()) continue;
+      fake.clock.StepWall(e.wall_step * 1000);
+      if (e.report) {
+        fake.settings.Set(settings::kLiveStatusTime,
+                          fake.regional.FormatDateTime(fake.clock.Now()));
+      }
+    }
+  };
+  play();
+  fake.clock.set_on_sleep([&] {
+    record(running() - 1);
+    play();
+  });
+  Platform platform = fake.platform();
+  Main(platform);
+  run.end_at = running();
+  run.restarted = fake.settings.Has(settings::kStartedByDaemon);
+  run.log = fake.file_appender.File(kLogPath).value_or("");
+  return run;
+}
+
+std::string LogLine(const char* stamp) {
+  return std::string(stamp) +
+         ",0, Typ: 7, ID: 0, \"Err: ZARND: Start ZARN "
+         "'C:\\Tools\\Daemon\\'\"\r\n";
+}
+
+TEST(SupervisionClockTest,
+     DaylightSavingChangesNeitherAgeNorRejuvenateReports) {
+  // Each start lies a minute before a change. The checker reports every ten
+  // seconds up to 50 s and falls silent, or reports once more at 70 s,
+  // after the change; the limit then runs from that last report.
+  struct Case {
+    const char* name;
+    FakeTimeZone zone;
+    DateTime start;
+    const char* silent_restart;  // local time of the restart at 351 s
+    const char* later_restart;   // and at 371 s
+  };
+  const Case cases[] = {
+      {"Berlin, spring", FakeTimeZone::EuropeBerlin(),
+       DateTime::FromCivil(2026, 3, 29, 1, 59, 0), "29.03.2026 03:04:51",
+       "29.03.2026 03:05:11"},
+      {"Berlin, autumn", FakeTimeZone::EuropeBerlin(),
+       DateTime::FromCivil(2026, 10, 25, 2, 59, 0), "25.10.2026 02:04:51",
+       "25.10.2026 02:05:11"},
+      {"Sydney, spring", FakeTimeZone::AustraliaSydney(),
+       DateTime::FromCivil(2026, 10, 4, 1, 59, 0), "04.10.2026 03:04:51",
+       "04.10.2026 03:05:11"},
+      {"Sydney, autumn", FakeTimeZone::AustraliaSydney(),
+       DateTime::FromCivil(2026, 4, 5, 2, 59, 0), "05.04.2026 02:04:51",
+       "05.04.2026 02:05:11"},
+  };
+  for (const Case& c : cases) {
+    for (const bool reports_after_change : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) +
+                   (reports_after_change ? ", report after" : ", silent"));
+      std::vector<Event> events;
+      for (int64_t at = 0; at <= 50; at += 10) events.push_back(Report(at));
+      if (reports_after_change) events.push_back(Report(70));
+      const DaemonRun run = RunDaemon(c.start, c.zone, events);
+      EXPECT_TRUE(run.restarted);
+      EXPECT_EQ(run.end_at, reports_after_change ? 371 : 351);
+      EXPECT_EQ(run.log, LogLine(reports_after_change ? c.later_restart
+                                                      : c.silent_restart));
+      EXPECT_EQ(run.At(60).status2, u"00:00:10");
+      EXPECT_EQ(run.At(70).status2,
+                reports_after_change ? u"00:00:00" : u"00:00:20");
+    }
+  }
+}
+
+TEST(SupervisionClockTest,
+     WallClockStepsAndSleepLeaveTheDeadlineInRunningTime) {
+  // A report at 09:00:00 is overdue at 301 s of running time, whatever the
+  // wall clock does; with no report, the daemon gives up at 301 s.
+  struct Case {
+    const char* name;
+    std::vector<Event> events;
+    int64_t end_at;
+    bool restarted;
+    int64_t look_at;  // the cycle whose captions are checked
+    Shown shown;
+    const char* log_stamp;  // nullptr: nothing logged
+  };
+  const Case cases[] = {
+      {"+2 h a second before the deadline",
+       {Report(0), Step(299, 2 * kHour)},
+       301,
+       true,
+       299,
+       {u"Starte neu in 00:00:01", u"00:04:59"},
+       "07.12.2026 11:05:01"},
+      {"-2 h a second before the deadline",
+       {Report(0), Step(299, -2 * kHour)},
+       301,
+       true,
+       299,
+       {u"Starte neu in 00:00:01", u"00:04:59"},
+       "07.12.2026 07:05:01"},
+      {"+2 h a second after the deadline",
+       {Report(0), Step(301, 2 * kHour)},
+       301,
+       true,
+       300,
+       {u"Starte neu in 00:00:00", u"00:05:00"},
+       "07.12.2026 11:05:01"},
+      {"-2 h a second after the deadline",
+       {Report(0), Step(301, -2 * kHour)},
+       301,
+       true,
+       300,
+       {u"Starte neu in 00:00:00", u"00:05:00"},
+       "07.12.2026 07:05:01"},
+      {"countdown across +2 h",
+       {Report(0), Step(200, 2 * kHour)},
+       301,
+       true,
+       200,
+       {u"Starte neu in 00:01:40", u"00:03:20"},
+       "07.12.2026 11:05:01"},
+      {"asleep for 8 h, then a fresh report",
+       {Report(0), Step(100, 8 * kHour), Report(105)},
+       406,
+       true,
+       104,
+       {u"Starte neu in 00:03:16", u"00:01:44"},
+       "07.12.2026 17:06:46"},
+      {"a report after -2 h",
+       {Report(0), Step(100, -2 * kHour), Report(101)},
+       402,
+       true,
+       101,
+       {u"Überwache...", u"00:00:00"},
+       "07.12.2026 07:06:42"},
+      {"a report after +2 h",
+       {Report(0), Step(100, 2 * kHour), Report(101)},
+       402,
+       true,
+       101,
+       {u"Überwache...", u"00:00:00"},
+       "07.12.2026 11:06:42"},
+      {"never reported, +2 h",
+       {Step(100, 2 * kHour)},
+       301,
+       false,
+       100,
+       {u"ZARN inaktiv, beende in 00:03:20", u""},
+       nullptr},
+      {"never reported, -2 h",
+       {Step(100, -2 * kHour)},
+       301,
+       false,
+       100,
+       {u"ZARN inaktiv, beende in 00:03:20", u""},
+       nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const DaemonRun run = RunDaemon(DateTime::FromCivil(2026, 12, 7, 9, 0, 0),
+                                    FakeTimeZone::EuropeBerlin(), c.events);
+    EXPECT_EQ(run.end_at, c.end_at);
+    EXPECT_EQ(run.restarted, c.restarted);
+    EXPECT_EQ(run.At(c.look_at).status, c.shown.status);
+    EXPECT_EQ(run.At(c.look_at).status2, c.shown.status2);
+    EXPECT_EQ(run.log, c.log_stamp ? LogLine(c.log_stamp) : "");
+  }
+}
+
+TEST(SupervisionClockTest, DeadlineIsTheFirstRunningMillisecondPastTheLimit) {
+  // The report is first seen at 09:00:00 and `seen_ms` into that second of
+  // the wall clock. The restart comes when a steady wall clock passes
+  // report + 00:05:00 in whole seconds; a report from the future counts as
+  // that much younger.
+  struct Case {
+    const char* name;
+    int64_t seen_ms;
+    int64_t report_s;   // seconds from 09:00:00
+    int64_t restart_s;  // seconds from 09:00:00 at which it is overdue
+  };
+  const Case cases[] = {
+      {"on the second", 0, 0, 301},      {"400 ms into it", 400, 0, 301},
+      {"999 ms into it", 999, 0, 301},   {"2 s in the future", 400, 2, 303},
+      {"2 s in the past", 400, -2, 299},
+  };
+  const DateTime nine = DateTime::FromCivil(2026, 12, 7, 9, 0, 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakePlatform fake(nine);
+    fake.clock.Advance(c.seen_ms);
+    fake.settings.Set(settings::kLiveStatusTime,
+                      fake.regional.FormatDateTime(nine + c.report_s));
+    DaemonValues values;
+    Unc unc(fake.network_drives);
+    Helpers helpers(fake.file_system, fake.http, unc);
+    DaemonLog log(helpers, fake.file_appender, fake.clock, fake.regional,
+                  fake.code_pages);
+    ExcelCleanUp cleanup(fake.settings, fake.processes, fake.windows,
+                         fake.user_name, fake.wmi, fake.regional);
+    CheckerLaunch launch(fake.settings, fake.shell, log);
+    Platform platform = fake.platform();
+    Supervision supervision(platform, values, cleanup, log, launch);
+
+    ASSERT_EQ(supervision.RunCycle(), std::nullopt);
+    const int64_t seen = fake.clock.Read().running_ms;
+    ASSERT_TRUE(supervision.NextDeadlineRunningMs().has_value());
+    const int64_t due = *supervision.NextDeadlineRunningMs();
+    EXPECT_EQ(due - seen, c.restart_s * 1000 - c.seen_ms);
+    EXPECT_EQ(supervision.report_anchor_running_ms(),
+              seen - c.seen_ms + c.report_s * 1000);
+    fake.clock.Advance(due - 1 - seen);
+    EXPECT_EQ(supervision.RunCycle(), std::nullopt);
+    fake.clock.Advance(1);
+    EXPECT_EQ(supervision.RunCycle(), SupervisionEnd::kRestarted);
+    EXPECT_EQ(fake.clock.Now(), nine + c.restart_s);
+  }
+}
+
+}  // namespace
+}  // namespace zarn
