@@ -46,6 +46,7 @@ add_executable(zarn_berlin_tests ${ZARN_BERLIN_TESTS})
 target_link_libraries(zarn_berlin_tests PRIVATE zarn_win32 GTest::gtest_main)
 zarn_set_warnings(zarn_berlin_tests)
 gtest_discover_tests(zarn_berlin_tests
+  TEST_PREFIX "berlin."
   DISCOVERY_MODE PRE_TEST
   DISCOVERY_TIMEOUT 120
   PROPERTIES ENVIRONMENT TZ=Europe/Berlin TIMEOUT 120)
