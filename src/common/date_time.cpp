@@ -1,8 +1,6 @@
 #include "common/date_time.h"
 
 #include <cmath>
-#include <cstdio>
-#include <ostream>
 
 namespace zarn {
 namespace {
@@ -101,14 +99,6 @@ CivilTime DateTime::ToCivil() const {
 
 int64_t DateTime::SecondOfDay() const {
   return seconds_ - FloorDiv(seconds_, kSecondsPerDay) * kSecondsPerDay;
-}
-
-void PrintTo(const DateTime& when, std::ostream* os) {
-  const CivilTime c = when.ToCivil();
-  char buffer[48];
-  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", c.year,
-                c.month, c.day, c.hour, c.minute, c.second);
-  *os << buffer;
 }
 
 }  // namespace zarn

@@ -1,24 +1,34 @@
-// Measures ZARNDaemon.exe against floor.exe, both in FOLDER, for
-// scripts/bench; prints one "key value..." line per figure.
+// Measures ZARNDaemon.exe against two floors, all three in FOLDER, for
+// scripts/bench; prints one "key value..." line per figure, the programs
+// always in this order: daemon, form, floor.
+//   - form: floor_form.exe, the daemon's form and its once-a-second upkeep;
+//   - floor: floor.exe, an empty window and the one-second loop.
 //
 //   bench_meter.exe startup RUNS FOLDER
-//     per run, alternately: milliseconds from CreateProcess to the window
-//     shown (and, for the daemon, DAEMONCOMMAND taken), polled every 1 ms.
+//     per run, each program once, the order turning from run to run:
+//     milliseconds from CreateProcess to the window shown (and, for the
+//     daemon, DAEMONCOMMAND taken), polled every 1 ms: "startup NAME MS".
+//     A floor.exe shown first brings Wine's desktop up and is not timed.
 //   bench_meter.exe idle SECONDS FOLDER
-//     starts both, the daemon supervising a fresh report under a long
-//     limit; after 3 s prints "begin", waits SECONDS, prints their CPU
-//     seconds in that time (GetProcessTimes) and their peak working sets
-//     (GetProcessMemoryInfo, opened by id), then "end", and closes both.
+//     starts all three, the daemon supervising a checker that reports
+//     every 10 s under a long limit (as its form then changes one label a
+//     second, like the form floor's); after 3 s prints "begin", waits
+//     SECONDS, prints their CPU seconds in that time (GetProcessTimes) and
+//     their peak working sets (GetProcessMemoryInfo, opened by id), then
+//     "end", and closes all three.
 //   bench_meter.exe ops RUNS FOLDER
 //     the CPU time (GetThreadTimes, this thread, in 10 ms ticks under Wine)
 //     and the wall time of each backend operation that a supervision cycle
-//     makes, averaged over RUNS calls: "op NAME CPU_US WALL_US".
+//     makes, averaged over RUNS calls: "op NAME CPU_US WALL_US". The status
+//     window is made in this process, under the daemon's manifest.
 #include <windows.h>
 // psapi.h needs windows.h first.
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
+#include <iterator>
 #include <string>
 
 #include "common/date_time.h"
@@ -31,7 +41,24 @@
 
 namespace {
 
-constexpr wchar_t kFloorTitle[] = L"ZARN Boden";
+struct Program {
+  const char* name;  // in the output
+  const wchar_t* exe;
+  const wchar_t* window_class;
+  const wchar_t* title;
+  bool daemon;
+};
+
+// The two floors are closed as floor.exe always was, by WM_CLOSE; the
+// daemon by its "Überwachung abbrechen" button.
+constexpr Program kPrograms[] = {
+    {"daemon", L"ZARNDaemon.exe", zarn::kStatusWindowClass,
+     zarn::kStatusWindowCaption, true},
+    {"form", L"floor_form.exe", zarn::kStatusWindowClass,
+     zarn::kStatusWindowCaption, false},
+    {"floor", L"floor.exe", L"ZarnFloor", L"ZARN Boden", false},
+};
+constexpr int kProgramCount = static_cast<int>(std::size(kPrograms));
 
 double Now() {
   LARGE_INTEGER count, frequency;
@@ -62,23 +89,15 @@ Child Start(const std::wstring& folder, const wchar_t* exe) {
   return child;
 }
 
-HWND WindowOf(DWORD id, const wchar_t* window_class, const wchar_t* title) {
-  return zarn::win32::FindWindowOf(id, window_class, title,
+HWND MainWindow(const Program& program, DWORD id) {
+  return zarn::win32::FindWindowOf(id, program.window_class, program.title,
                                    /*visible_only=*/true);
 }
 
-bool IsDaemon(const wchar_t* exe) { return std::wcscmp(exe, L"floor.exe"); }
-
-HWND MainWindow(const wchar_t* exe, DWORD id) {
-  return IsDaemon(exe) ? WindowOf(id, zarn::kStatusWindowClass,
-                                  zarn::kStatusWindowCaption)
-                       : WindowOf(id, L"ZarnFloor", kFloorTitle);
-}
-
-void Close(const wchar_t* exe, Child& child) {
+void Close(const Program& program, Child& child) {
   if (!child.process) return;
-  if (HWND window = MainWindow(exe, child.id)) {
-    if (IsDaemon(exe)) {
+  if (HWND window = MainWindow(program, child.id)) {
+    if (program.daemon) {
       ::PostMessageW(::GetDlgItem(window, zarn::kCmdAbbruchId), BM_CLICK, 0, 0);
     } else {
       ::PostMessageW(window, WM_CLOSE, 0, 0);
@@ -92,39 +111,55 @@ void Close(const wchar_t* exe, Child& child) {
   child = {};
 }
 
+void Report(zarn::SettingsStore& store) {
+  store.WriteSetting(zarn::settings::kLiveStatusTime,
+                     zarn::NewWin32Regional()->FormatDateTime(
+                         zarn::NewWin32Clock()->Read().local));
+}
+
 void HandOver(zarn::SettingsStore& store) {
-  auto regional = zarn::NewWin32Regional();
   store.WriteSetting(zarn::settings::kLiveStatus, u"");
   store.WriteSetting(zarn::settings::kLiveStatusFunc, u"Analyse");
-  store.WriteSetting(
-      zarn::settings::kLiveStatusTime,
-      regional->FormatDateTime(zarn::NewWin32Clock()->Read().local));
+  Report(store);
   store.WriteSetting(zarn::settings::kDaemonCommand, u"BENCH");
 }
 
 int StartUp(int runs, const std::wstring& folder) {
   auto store = zarn::NewWin32SettingsStore();
-  for (int run = 0; run < 2 * runs; ++run) {
-    const wchar_t* exe = run % 2 ? L"floor.exe" : L"ZARNDaemon.exe";
-    if (IsDaemon(exe)) HandOver(*store);
-    const double start = Now();
-    Child child = Start(folder, exe);
-    if (!child.process) return 2;
-    double shown = -1;
-    while (Now() - start < 30000) {
-      if (MainWindow(exe, child.id) &&
-          (!IsDaemon(exe) ||
-           store->ReadSetting(zarn::settings::kDaemonCommand, u"?").empty())) {
-        shown = Now() - start;
-        break;
-      }
-      ::Sleep(1);
-    }
-    std::printf("startup %s %.1f\n", IsDaemon(exe) ? "daemon" : "floor", shown);
-    std::fflush(stdout);
-    Close(exe, child);
-    ::Sleep(300);
+  // The first window of a session brings Wine's desktop up; not timed,
+  // and kept open until the runs are done.
+  const Program& warm_up = kPrograms[kProgramCount - 1];
+  Child warm = Start(folder, warm_up.exe);
+  const double warm_start = Now();
+  while (warm.process && Now() - warm_start < 30000 &&
+         !MainWindow(warm_up, warm.id)) {
+    ::Sleep(10);
   }
+  for (int run = 0; run < runs; ++run) {
+    for (int i = 0; i < kProgramCount; ++i) {
+      const Program& program = kPrograms[(run + i) % kProgramCount];
+      if (program.daemon) HandOver(*store);
+      const double start = Now();
+      Child child = Start(folder, program.exe);
+      if (!child.process) return 2;
+      double shown = -1;
+      while (Now() - start < 30000) {
+        if (MainWindow(program, child.id) &&
+            (!program.daemon ||
+             store->ReadSetting(zarn::settings::kDaemonCommand, u"?")
+                 .empty())) {
+          shown = Now() - start;
+          break;
+        }
+        ::Sleep(1);
+      }
+      std::printf("startup %s %.1f\n", program.name, shown);
+      std::fflush(stdout);
+      Close(program, child);
+      ::Sleep(300);
+    }
+  }
+  Close(warm_up, warm);
   return 0;
 }
 
@@ -150,29 +185,45 @@ SIZE_T PeakWorkingSet(DWORD id) {
 int Idle(int seconds, const std::wstring& folder) {
   auto store = zarn::NewWin32SettingsStore();
   HandOver(*store);
-  Child daemon = Start(folder, L"ZARNDaemon.exe");
-  Child floor = Start(folder, L"floor.exe");
-  const double start = Now();
-  while (Now() - start < 30000 && !(MainWindow(L"ZARNDaemon.exe", daemon.id) &&
-                                    MainWindow(L"floor.exe", floor.id))) {
-    ::Sleep(20);
+  Child children[kProgramCount];
+  for (int i = 0; i < kProgramCount; ++i) {
+    children[i] = Start(folder, kPrograms[i].exe);
   }
-  std::printf("pids %lu %lu\n", daemon.id, floor.id);
+  const auto all_shown = [&] {
+    for (int i = 0; i < kProgramCount; ++i) {
+      if (!MainWindow(kPrograms[i], children[i].id)) return false;
+    }
+    return true;
+  };
+  const double start = Now();
+  while (Now() - start < 30000 && !all_shown()) ::Sleep(20);
+  std::printf("pids");
+  for (const Child& child : children) std::printf(" %lu", child.id);
+  std::printf("\n");
   ::Sleep(3000);
-  const double cpu_daemon = CpuSeconds(daemon.process);
-  const double cpu_floor = CpuSeconds(floor.process);
+  double cpu[kProgramCount];
+  for (int i = 0; i < kProgramCount; ++i) {
+    cpu[i] = CpuSeconds(children[i].process);
+  }
   std::printf("begin\n");
   std::fflush(stdout);
-  ::Sleep(static_cast<DWORD>(seconds) * 1000);
-  std::printf("cpu %.3f %.3f\n", CpuSeconds(daemon.process) - cpu_daemon,
-              CpuSeconds(floor.process) - cpu_floor);
-  std::printf("peak_ws %llu %llu\n",
-              static_cast<unsigned long long>(PeakWorkingSet(daemon.id)),
-              static_cast<unsigned long long>(PeakWorkingSet(floor.id)));
-  std::printf("end\n");
+  // The checker's reports keep the daemon's status at "Überwache...".
+  for (int elapsed = 0; elapsed < seconds; elapsed += 10) {
+    Report(*store);
+    ::Sleep(static_cast<DWORD>(std::min(10, seconds - elapsed)) * 1000);
+  }
+  std::printf("cpu");
+  for (int i = 0; i < kProgramCount; ++i) {
+    std::printf(" %.3f", CpuSeconds(children[i].process) - cpu[i]);
+  }
+  std::printf("\npeak_ws");
+  for (const Child& child : children) {
+    std::printf(" %llu",
+                static_cast<unsigned long long>(PeakWorkingSet(child.id)));
+  }
+  std::printf("\nend\n");
   std::fflush(stdout);
-  Close(L"ZARNDaemon.exe", daemon);
-  Close(L"floor.exe", floor);
+  for (int i = 0; i < kProgramCount; ++i) Close(kPrograms[i], children[i]);
   return 0;
 }
 

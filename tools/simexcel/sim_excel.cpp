@@ -10,6 +10,7 @@
 // shellapi.h needs windows.h first.
 #include <shellapi.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -295,8 +296,18 @@ int Run(bool read_only, const std::wstring& workbook_arg) {
       report(elapsed);
       next_report += static_cast<ULONGLONG>(phase.report_interval_ms);
     }
-    const DWORD wait = static_cast<DWORD>(
-        silent ? 200 : (next_report > now ? next_report - now : 0));
+    // Wake for the next report, and for the moments the scenario falls
+    // silent or finishes: a long report interval must not delay them.
+    ULONGLONG wake = silent ? now + 200 : next_report;
+    if (!silent && phase.silent_after >= 0) {
+      wake = std::min(
+          wake, start + static_cast<ULONGLONG>(phase.silent_after) * 1000);
+    }
+    if (phase.finish_after >= 0) {
+      wake = std::min(
+          wake, start + static_cast<ULONGLONG>(phase.finish_after) * 1000);
+    }
+    const DWORD wait = static_cast<DWORD>(wake > now ? wake - now : 0);
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
