@@ -18,6 +18,13 @@ int64_t DeadlineAfter(int64_t anchor_ms, const TimeLimit& limit) {
   return anchor_ms + (limit.seconds() + 1) * 1000;
 }
 
+// From `now` to kWakeMarginMs past the next whole second since `anchor_ms`.
+uint32_t PauseToNextSecond(int64_t anchor_ms, const ClockReading& now) {
+  const int64_t next = anchor_ms + (SecondsSince(anchor_ms, now) + 1) * 1000;
+  return static_cast<uint32_t>(next - now.running_ms +
+                               Supervision::kWakeMarginMs);
+}
+
 }  // namespace
 
 Supervision::Supervision(Platform& platform, DaemonValues& values,
@@ -33,7 +40,7 @@ Supervision::Supervision(Platform& platform, DaemonValues& values,
 SupervisionEnd Supervision::Run() {
   for (;;) {
     if (auto end = RunCycle()) return *end;
-    platform_.clock.Sleep(kCyclePauseMs);
+    platform_.clock.Sleep(pause_ms_);
   }
 }
 
@@ -91,6 +98,7 @@ std::optional<SupervisionEnd> Supervision::ReportedCycle(
   const int64_t age = SecondsSince(*report_anchor_ms_, now);
   const TimeLimit& limit = Limit();
   deadline_ms_ = DeadlineAfter(*report_anchor_ms_, limit);
+  pause_ms_ = PauseToNextSecond(*report_anchor_ms_, now);
   if (age > limit.seconds() || values_.flags.restart_requested) {
     Restart(now);
     return SupervisionEnd::kRestarted;
@@ -119,6 +127,7 @@ std::optional<SupervisionEnd> Supervision::NeverReportedCycle(
       u"ZARN inaktiv, beende in " + Remaining(Limit().seconds() - supervised));
   const TimeLimit& limit = Limit();
   deadline_ms_ = DeadlineAfter(values_.supervision_start_running_ms, limit);
+  pause_ms_ = PauseToNextSecond(values_.supervision_start_running_ms, now);
   if (supervised > limit.seconds()) {
     view.Hide();
     view.Unload();
