@@ -112,6 +112,15 @@ std::optional<SupervisionEnd> Supervision::ReportedCycle(
   view.SetCaption(StatusLabel::kCancelTime, Limit().text());
   view.SetCaption(StatusLabel::kStatus2, platform_.regional.FormatSpan(age));
   view.ProcessPendingEvents(values_.flags);
+  // WMI takes tens of milliseconds to load, which a restart would wait
+  // for. Loaded two seconds ahead, it delays the next cycle instead, the
+  // last before the deadline, whose pause is measured from its own reading
+  // of the clocks: the restart still comes on time.
+  if (!cleanup_prepared_ && !values_.flags.cancel_requested &&
+      *deadline_ms_ - now.running_ms <= kPrepareAheadMs) {
+    cleanup_.PrepareCleanUp();
+    cleanup_prepared_ = true;
+  }
   return std::nullopt;
 }
 

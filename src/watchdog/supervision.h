@@ -36,6 +36,9 @@ class Supervision {
   // for, and the running clock may lag the wall clock by as much; the
   // margin keeps a cycle from waking just before the second it waits for.
   static constexpr int64_t kWakeMarginMs = 20;
+  // From this long before the deadline on, the clean-up is readied, in a
+  // cycle whose lateness the next one still makes up.
+  static constexpr int64_t kPrepareAheadMs = 2000;
   // A report older than this turns the status line into the countdown.
   static constexpr int64_t kCountdownSeconds = 30;
 
@@ -95,6 +98,7 @@ class Supervision {
   std::optional<int64_t> report_anchor_ms_;
   std::optional<int64_t> deadline_ms_;
   uint32_t pause_ms_ = 1000;
+  bool cleanup_prepared_ = false;
 };
 
 }  // namespace zarn
