@@ -167,6 +167,11 @@ void ExcelCleanUp::KillProcessesByNameAndOwner(std::u16string_view exe_name,
   }
 }
 
+void ExcelCleanUp::PrepareCleanUp() {
+  GetCurrentUserName();
+  wmi_.Connect();
+}
+
 void ExcelCleanUp::CleanUpExcel() {
   // Without our own name the owner filter lets everything through: on a
   // terminal server that would end the error reports of every other user's

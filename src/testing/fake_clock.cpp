@@ -37,7 +37,7 @@ void FakeClock::Sleep(uint32_t milliseconds) {
                  sleep_limit_);
     std::abort();
   }
-  Advance(milliseconds);
+  Advance(milliseconds + (drift_ ? drift_(milliseconds) : 0));
   if (on_sleep_) on_sleep_();
 }
 

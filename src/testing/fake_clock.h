@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "platform/clock.h"
@@ -41,6 +42,12 @@ class FakeClock final : public Clock {
   // Runs after each Sleep has moved the clock: the place for a scripted
   // checker.
   void set_on_sleep(std::function<void()> hook) { on_sleep_ = std::move(hook); }
+  // A real Sleep ends on a timer tick, later than asked, and a test may
+  // have one end early: Sleep moves the clocks by the time asked for plus
+  // what `drift` returns for it.
+  void set_sleep_drift(std::function<int64_t(uint32_t)> drift) {
+    drift_ = std::move(drift);
+  }
   // Guards a test against a loop that never ends: after this many sleeps,
   // Sleep aborts the test program.
   void set_sleep_limit(size_t limit) { sleep_limit_ = limit; }
@@ -55,6 +62,7 @@ class FakeClock final : public Clock {
   int conversions_ = 0;
   std::vector<uint32_t> sleeps_;
   std::function<void()> on_sleep_;
+  std::function<int64_t(uint32_t)> drift_;
   size_t sleep_limit_ = 1000000;
 };
 

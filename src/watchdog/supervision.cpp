@@ -18,6 +18,13 @@ int64_t DeadlineAfter(int64_t anchor_ms, const TimeLimit& limit) {
   return anchor_ms + (limit.seconds() + 1) * 1000;
 }
 
+// From `now` to kWakeMarginMs past the next whole second since `anchor_ms`.
+uint32_t PauseToNextSecond(int64_t anchor_ms, const ClockReading& now) {
+  const int64_t next = anchor_ms + (SecondsSince(anchor_ms, now) + 1) * 1000;
+  return static_cast<uint32_t>(next - now.running_ms +
+                               Supervision::kWakeMarginMs);
+}
+
 }  // namespace
 
 Supervision::Supervision(Platform& platform, DaemonValues& values,
@@ -33,7 +40,7 @@ Supervision::Supervision(Platform& platform, DaemonValues& values,
 SupervisionEnd Supervision::Run() {
   for (;;) {
     if (auto end = RunCycle()) return *end;
-    platform_.clock.Sleep(kCyclePauseMs);
+    platform_.clock.Sleep(pause_ms_);
   }
 }
 
@@ -91,6 +98,7 @@ std::optional<SupervisionEnd> Supervision::ReportedCycle(
   const int64_t age = SecondsSince(*report_anchor_ms_, now);
   const TimeLimit& limit = Limit();
   deadline_ms_ = DeadlineAfter(*report_anchor_ms_, limit);
+  pause_ms_ = PauseToNextSecond(*report_anchor_ms_, now);
   if (age > limit.seconds() || values_.flags.restart_requested) {
     Restart(now);
     return SupervisionEnd::kRestarted;
@@ -104,6 +112,15 @@ std::optional<SupervisionEnd> Supervision::ReportedCycle(
   view.SetCaption(StatusLabel::kCancelTime, Limit().text());
   view.SetCaption(StatusLabel::kStatus2, platform_.regional.FormatSpan(age));
   view.ProcessPendingEvents(values_.flags);
+  // WMI takes tens of milliseconds to load, which a restart would wait
+  // for. Loaded two seconds ahead, it delays the next cycle instead, the
+  // last before the deadline, whose pause is measured from its own reading
+  // of the clocks: the restart still comes on time.
+  if (!cleanup_prepared_ && !values_.flags.cancel_requested &&
+      *deadline_ms_ - now.running_ms <= kPrepareAheadMs) {
+    cleanup_.PrepareCleanUp();
+    cleanup_prepared_ = true;
+  }
   return std::nullopt;
 }
 
@@ -119,6 +136,7 @@ std::optional<SupervisionEnd> Supervision::NeverReportedCycle(
       u"ZARN inaktiv, beende in " + Remaining(Limit().seconds() - supervised));
   const TimeLimit& limit = Limit();
   deadline_ms_ = DeadlineAfter(values_.supervision_start_running_ms, limit);
+  pause_ms_ = PauseToNextSecond(values_.supervision_start_running_ms, now);
   if (supervised > limit.seconds()) {
     view.Hide();
     view.Unload();

@@ -3,7 +3,9 @@
 // the checker when it has been silent too long or the user asks for it.
 // Silence is counted on the running clock: a step of the wall clock, a
 // daylight-saving change or a sleep of the machine neither ages a report
-// nor makes it younger.
+// nor makes it younger. Each pause ends just after the next whole second of
+// the silence, so the captions tick with it and the restart follows the
+// limit's end within a few hundredths of a second.
 #ifndef ZARN_WATCHDOG_SUPERVISION_H_
 #define ZARN_WATCHDOG_SUPERVISION_H_
 
@@ -29,7 +31,14 @@ enum class SupervisionEnd {
 
 class Supervision {
  public:
-  static constexpr uint32_t kCyclePauseMs = 1000;
+  // How long after a whole second of the silence its cycle runs. A
+  // Windows Sleep ends on a timer tick, up to 15.6 ms after the time asked
+  // for, and the running clock may lag the wall clock by as much; the
+  // margin keeps a cycle from waking just before the second it waits for.
+  static constexpr int64_t kWakeMarginMs = 20;
+  // From this long before the deadline on, the clean-up is readied, in a
+  // cycle whose lateness the next one still makes up.
+  static constexpr int64_t kPrepareAheadMs = 2000;
   // A report older than this turns the status line into the countdown.
   static constexpr int64_t kCountdownSeconds = 30;
 
@@ -38,12 +47,19 @@ class Supervision {
   Supervision(const Supervision&) = delete;
   Supervision& operator=(const Supervision&) = delete;
 
-  // Cycles with a pause of one second until the daemon ends; every end has
-  // unloaded the window. At most five settings reads per cycle until the
-  // restart begins.
+  // Cycles until the daemon ends, pausing NextPauseMs() after each; every
+  // end has unloaded the window. At most five settings reads per cycle
+  // until the restart begins.
   SupervisionEnd Run();
   // One cycle without its pause; nullopt while the supervision goes on.
   std::optional<SupervisionEnd> RunCycle();
+
+  // The pause after the last cycle: from its reading of the clocks to
+  // kWakeMarginMs after the next whole second of the silence, the report's
+  // age or, with no report, the time since SupervisionStart. The deadline
+  // is one of those seconds, and the captions change at each of them. More
+  // than kWakeMarginMs and at most 1000 ms more: one cycle a second.
+  uint32_t NextPauseMs() const { return pause_ms_; }
 
   // The running time (ClockReading::running_ms) from which on the limit
   // of the last cycle has run out: the report is older than it, or, with
@@ -81,6 +97,8 @@ class Supervision {
   std::optional<std::u16string> report_text_;
   std::optional<int64_t> report_anchor_ms_;
   std::optional<int64_t> deadline_ms_;
+  uint32_t pause_ms_ = 1000;
+  bool cleanup_prepared_ = false;
 };
 
 }  // namespace zarn

@@ -277,6 +277,9 @@ TEST(SupervisionClockTest, DeadlineIsTheFirstRunningMillisecondPastTheLimit) {
     EXPECT_EQ(due - seen, c.restart_s * 1000 - c.seen_ms);
     EXPECT_EQ(supervision.report_anchor_running_ms(),
               seen - c.seen_ms + c.report_s * 1000);
+    // The next cycle runs just after the report's next whole second.
+    EXPECT_EQ(supervision.NextPauseMs(),
+              1000 - c.seen_ms + Supervision::kWakeMarginMs);
     fake.clock.Advance(due - 1 - seen);
     EXPECT_EQ(supervision.RunCycle(), std::nullopt);
     fake.clock.Advance(1);

@@ -177,6 +177,30 @@ TEST_F(SupervisionTest, ExactLimitWaitsOneMoreSecond) {
   EXPECT_EQ(fake_.status_view.hide_count(), 1);
 }
 
+TEST_F(SupervisionTest, CleanUpIsReadiedOnceAheadAndEndsNothingThen) {
+  fake_.settings.Set(settings::kLiveStatusCaption, u"ZARN - Check.xls");
+  fake_.windows.AddWindow(u"XLMain", u"ZARN - Check.xls");
+  fake_.wmi.AddProcess(31, u"WerFault.exe", u"anna");
+  std::vector<std::vector<std::string>> calls_at;
+  // Due at 09:05:01, readied at 09:04:59; a report at 09:05:00 puts the
+  // deadline off to 09:10:01.
+  Report(At(9, 0, 0));
+  checker_ = [this, &calls_at](DateTime now) {
+    if (now == At(9, 4, 59) || now == At(9, 5, 0) || now == At(9, 10, 0)) {
+      calls_at.push_back(fake_.wmi.calls());
+    }
+    if (now == At(9, 5, 0)) Report(now);
+  };
+  RunMain();
+  ASSERT_EQ(calls_at.size(), 3u);
+  EXPECT_TRUE(calls_at[0].empty());
+  EXPECT_EQ(calls_at[1], std::vector<std::string>{"Connect"});
+  EXPECT_EQ(calls_at[2], std::vector<std::string>{"Connect"});
+  EXPECT_EQ(cycles_.back().at, At(9, 10, 1));
+  EXPECT_FALSE(fake_.wmi.IsRunning(31));
+  EXPECT_EQ(fake_.wmi.open_sessions(), 0);
+}
+
 TEST_F(SupervisionTest, CountdownStartsAtThirtySeconds) {
   Report(At(9, 0, 0));
   RunMain();

@@ -21,6 +21,14 @@
 //     and the wall time of each backend operation that a supervision cycle
 //     makes, averaged over RUNS calls: "op NAME CPU_US WALL_US". The status
 //     window is made in this process, under the daemon's manifest.
+//   bench_meter.exe restart 1 FOLDER
+//     the wall time of each step of one restart, as the daemon makes them
+//     at its end, each for the first time in a fresh process with its
+//     status window up: "restart STEP MS". A floor.exe started beforehand
+//     stands for the hung checker in ProcessIDs; the launch starts a
+//     hidden floor.exe through CreateProcess, as the daemon starts Excel,
+//     after looking up the association of FOLDER\Reaktion.zsim (which
+//     SimExcel.exe /register makes).
 #include <windows.h>
 // psapi.h needs windows.h first.
 #include <psapi.h>
@@ -32,12 +40,19 @@
 #include <string>
 
 #include "common/date_time.h"
+#include "common/text.h"
+#include "paths/helpers.h"
+#include "paths/unc.h"
 #include "platform/settings_store.h"
+#include "platform/win32/wide.h"
 #include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_regional.h"
 #include "platform/win32/win32_settings_store.h"
 #include "platform/win32/win32_status_view.h"
 #include "platform/win32/win32_test_support.h"
+#include "process/excel_cleanup.h"
+#include "watchdog/daemon_log.h"
 
 namespace {
 
@@ -285,6 +300,101 @@ int Operations(int runs) {
   return 0;
 }
 
+// One restart's steps, each timed on its own, in the order the daemon
+// makes them.
+int RestartSteps(const std::wstring& folder) {
+  const Program& hung_program = kPrograms[kProgramCount - 1];
+  Child hung = Start(folder, hung_program.exe);
+  const double started = Now();
+  while (hung.process && Now() - started < 30000 &&
+         !MainWindow(hung_program, hung.id)) {
+    ::Sleep(10);
+  }
+  auto win32 = zarn::NewWin32Platform();
+  zarn::Platform& platform = win32->platform();
+  if (!platform.status_view.Show()) return 2;
+  zarn::ButtonFlags flags;
+  platform.status_view.ProcessPendingEvents(flags);
+  zarn::SettingsStore& store = platform.settings;
+  std::u16string ids(u"(");
+  ids += zarn::ToDecimal(hung.id);
+  ids += u')';
+  store.WriteSetting(zarn::settings::kProcessIds, ids);
+  const std::u16string log_path =
+      zarn::win32::FromWide(folder + L"\\restart-steps.log");
+  zarn::Unc unc(platform.network_drives);
+  zarn::Helpers helpers(platform.file_system, platform.http, unc);
+  zarn::DaemonLog log(helpers, platform.file_appender, platform.clock,
+                      platform.regional, platform.code_pages);
+  log.set_path(log_path);
+  zarn::ExcelCleanUp cleanup(platform.settings, platform.processes,
+                             platform.windows, platform.user_name, platform.wmi,
+                             platform.regional);
+
+  // Two seconds ahead of the deadline, the daemon readies the clean-up.
+  const double prepare = Now();
+  cleanup.PrepareCleanUp();
+  std::printf("restart prepared_ahead %.2f\n", Now() - prepare);
+  ::Sleep(500);
+
+  const double begin = Now();
+  double mark = begin;
+  const auto step = [&](const char* name) {
+    const double now = Now();
+    std::printf("restart %s %.2f\n", name, now - mark);
+    mark = now;
+  };
+  store.ReadSetting(zarn::settings::kLiveStatusCaption, u"");
+  cleanup.IsExcelWindowOpen(u"ZARN Bench - kein Fenster");
+  step("find_window");
+  const std::u16string user = cleanup.GetCurrentUserName();
+  step("user_name");
+  cleanup.KillProcessesByNameAndOwner(u"werfault.exe", user);
+  step("wmi_first");
+  for (const char16_t* name : {u"dwwin.exe", u"dw20.exe", u"Excelcnv.exe"}) {
+    cleanup.KillProcessesByNameAndOwner(name, user);
+  }
+  step("wmi_next_three");
+  cleanup.KillRegisteredProcesses();
+  step("process_list");
+  cleanup.ResetLiveStatus();
+  store.WriteSetting(zarn::settings::kStartedByDaemon, u"");
+  store.WriteSetting(zarn::settings::kCommand, u"BENCH");
+  const std::u16string workbook =
+      zarn::win32::FromWide(folder + L"\\Reaktion.zsim");
+  store.ReadSetting(zarn::settings::kLiveStatusExec, u"");
+  step("store");
+  log.WriteDaemonLog(platform.clock.Read().local,
+                     u"ZARND: Start ZARN '" + workbook + u"'", 0, 0);
+  step("log");
+  const std::u16string program = platform.shell.FindExecutable(workbook);
+  step("association");
+  store.ReadSetting(zarn::settings::kPellamShowStatusform, u"True");
+  const std::u16string floor =
+      zarn::win32::FromWide(folder + L"\\" + hung_program.exe);
+  const uint32_t error = platform.shell.StartProcess(u"\"" + floor + u"\"",
+                                                     zarn::ShowWindow::kHidden);
+  step("create_process");
+  platform.status_view.Hide();
+  platform.status_view.Unload();
+  step("unload");
+  mark = begin;
+  step("total");
+  std::fflush(stdout);
+  if (hung.process) ::CloseHandle(hung.process);
+  // The floor just started is found by its window and closed.
+  const double launched = Now();
+  while (Now() - launched < 10000) {
+    if (HWND window =
+            ::FindWindowW(hung_program.window_class, hung_program.title)) {
+      ::PostMessageW(window, WM_CLOSE, 0, 0);
+      break;
+    }
+    ::Sleep(10);
+  }
+  return error == 0 && !program.empty() ? 0 : 3;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -293,5 +403,6 @@ int wmain(int argc, wchar_t** argv) {
   if (std::wcscmp(argv[1], L"startup") == 0) return StartUp(number, argv[3]);
   if (std::wcscmp(argv[1], L"idle") == 0) return Idle(number, argv[3]);
   if (std::wcscmp(argv[1], L"ops") == 0) return Operations(number);
+  if (std::wcscmp(argv[1], L"restart") == 0) return RestartSteps(argv[3]);
   return 1;
 }

@@ -60,6 +60,10 @@ class EventLog {
   void Write(const std::wstring& event) const {
     SYSTEMTIME st;
     ::GetLocalTime(&st);
+    Write(st, event);
+  }
+  // A line stamped with the local time `st` rather than now.
+  void Write(const SYSTEMTIME& st, const std::wstring& event) const {
     wchar_t stamp[64];
     swprintf(stamp, 64, L"%04u-%02u-%02u %02u:%02u:%02u.%03u ", st.wYear,
              st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond,
@@ -207,6 +211,18 @@ int Run(bool read_only, const std::wstring& workbook_arg) {
   const DWORD pid = ::GetCurrentProcessId();
   log.Write(L"start pid=" + std::to_wstring(pid) + L" args=" +
             (read_only ? L"/r " : L"") + L"\"" + workbook + L"\"");
+  // The moment the system created this process, which is when whoever
+  // started us (the daemon, after a restart) handed us over; the start
+  // line above comes later by the time Windows takes to load a program.
+  FILETIME created, exited, kernel, user;
+  SYSTEMTIME created_utc, created_local;
+  if (::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel,
+                        &user) &&
+      ::FileTimeToSystemTime(&created, &created_utc) &&
+      ::SystemTimeToTzSpecificLocalTime(nullptr, &created_utc,
+                                        &created_local)) {
+    log.Write(created_local, L"created");
+  }
 
   // After a restart the daemon leaves StartedByDaemon and COMMAND for us;
   // clearing StartedByDaemon is the checker's business.
