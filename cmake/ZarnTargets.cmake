@@ -69,3 +69,12 @@ function(zarn_discover_tests target)
       PROPERTIES TIMEOUT 120 ${ARGN})
   endif()
 endfunction()
+
+# For programs whose .rc carries the manifest as resource 1: MSVC's linker
+# would make a manifest of its own, and the two collide as a duplicate
+# resource. MinGW's linker makes none.
+function(zarn_use_own_manifest target)
+  if(MSVC)
+    target_link_options(${target} PRIVATE /MANIFEST:NO)
+  endif()
+endfunction()

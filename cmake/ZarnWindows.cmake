@@ -25,6 +25,7 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/main.cpp)
                  ${CMAKE_BINARY_DIR}/generated/zarn_daemon.rc)
   target_link_libraries(ZARNDaemon PRIVATE zarn_win32)
   zarn_set_warnings(ZARNDaemon)
+  zarn_use_own_manifest(ZARNDaemon)
   if(MINGW)
     # Sections on page boundaries let a loader map the image and page in
     # only what runs; at GNU ld's 512-byte default, Wine reads the whole
