@@ -78,3 +78,18 @@ function(zarn_use_own_manifest target)
     target_link_options(${target} PRIVATE /MANIFEST:NO)
   endif()
 endfunction()
+
+# How ZARNDaemon.exe is linked, and with it floor_form.exe, the floor it is
+# measured against: its own manifest, and under MinGW the wide entry point,
+# sections on page boundaries and no debug sections. At GNU ld's 512-byte
+# default alignment Wine cannot map the image and reads the whole file into
+# private memory of every process; page-aligned, a loader pages in only
+# what runs. The debug sections that the static runtime brings are dropped
+# for the same reason.
+function(zarn_link_like_daemon target)
+  zarn_use_own_manifest(${target})
+  if(MINGW)
+    target_link_options(${target} PRIVATE -municode
+                        -Wl,--file-alignment,0x1000 -s)
+  endif()
+endfunction()

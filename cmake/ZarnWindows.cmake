@@ -25,15 +25,7 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/main.cpp)
                  ${CMAKE_BINARY_DIR}/generated/zarn_daemon.rc)
   target_link_libraries(ZARNDaemon PRIVATE zarn_win32)
   zarn_set_warnings(ZARNDaemon)
-  zarn_use_own_manifest(ZARNDaemon)
-  if(MINGW)
-    # Sections on page boundaries let a loader map the image and page in
-    # only what runs; at GNU ld's 512-byte default, Wine reads the whole
-    # file into private memory of every daemon. The debug sections that
-    # the static runtime brings are dropped for the same reason.
-    target_link_options(ZARNDaemon PRIVATE -municode
-                        -Wl,--file-alignment,0x1000 -s)
-  endif()
+  zarn_link_like_daemon(ZARNDaemon)
 endif()
 
 # The backends' own tests, and in tests/win32 the subsystems' logic on them.
