@@ -178,13 +178,15 @@ int StartUp(int runs, const std::wstring& folder) {
   return 0;
 }
 
+// A FILETIME span in 100-nanosecond ticks.
+ULONGLONG Ticks(FILETIME t) {
+  return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+
 double CpuSeconds(HANDLE process) {
   FILETIME created, exited, kernel, user;
   if (!::GetProcessTimes(process, &created, &exited, &kernel, &user)) return -1;
-  const auto value = [](FILETIME t) {
-    return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-  };
-  return static_cast<double>(value(kernel) + value(user)) / 1e7;
+  return static_cast<double>(Ticks(kernel) + Ticks(user)) / 1e7;
 }
 
 SIZE_T PeakWorkingSet(DWORD id) {
@@ -245,10 +247,7 @@ int Idle(int seconds, const std::wstring& folder) {
 double ThreadCpuMicroseconds() {
   FILETIME created, exited, kernel, user;
   ::GetThreadTimes(::GetCurrentThread(), &created, &exited, &kernel, &user);
-  const auto value = [](FILETIME t) {
-    return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-  };
-  return static_cast<double>(value(kernel) + value(user)) / 10.0;
+  return static_cast<double>(Ticks(kernel) + Ticks(user)) / 10.0;
 }
 
 template <typename Operation>
