@@ -53,9 +53,10 @@ std::wstring FullPath(const std::wstring& path) {
   return n == 0 ? path : std::wstring(buffer, n);
 }
 
+// C:\..., \\server\share\... and \... (the current drive's root).
 bool IsAbsolute(const std::wstring& path) {
   return (path.size() > 1 && path[1] == L':') ||
-         (path.size() > 1 && path[0] == L'\\' && path[1] == L'\\');
+         (!path.empty() && (path[0] == L'\\' || path[0] == L'/'));
 }
 
 class EventLog {
@@ -239,9 +240,13 @@ int Run(bool read_only, const std::wstring& workbook_arg) {
     log.Write(L"error " + error);
     return 2;
   }
-  std::wstring daemon_folder = scenario.daemon_folder.empty()
-                                   ? FolderOf(OwnPath())
-                                   : FullPath(scenario.daemon_folder);
+  // A relative folder lies beside the workbook, like the log: started
+  // through the association, SimExcel runs in no folder of its own.
+  std::wstring daemon_folder =
+      scenario.daemon_folder.empty() ? FolderOf(OwnPath())
+      : IsAbsolute(scenario.daemon_folder)
+          ? FullPath(scenario.daemon_folder)
+          : FullPath(FolderOf(workbook) + scenario.daemon_folder);
   if (!daemon_folder.empty() && daemon_folder.back() != L'\\') {
     daemon_folder += L'\\';
   }
