@@ -139,6 +139,18 @@ TEST_F(PackageTrialTest, SampleScenarioRunsAWholeCycleFromTheUnpackedFolder) {
   ASSERT_NE(open.hProcess, nullptr);
   WatchedProcess first(::GetProcessId(open.hProcess), open.hProcess);
 
+  // The scenario's first activity, then the one that lasts.
+  auto activity_becomes = [&](std::u16string_view expected) {
+    return WaitUntil(
+        [&] {
+          return settings->ReadSetting(settings::kLiveStatusFunc, u"") ==
+                 expected;
+        },
+        kPatienceMs);
+  };
+  EXPECT_TRUE(activity_becomes(u"WorkbooksOpen"));
+  EXPECT_TRUE(activity_becomes(u"Analyse"));
+
   const std::wstring sim_log_path = folder_ + L"simexcel.log";
   auto sim_log = [&] { return ReadFileBytes(sim_log_path).value_or(""); };
   EXPECT_TRUE(first.WaitForExit(kCycleMs)) << "the hung SimExcel stayed\n"

@@ -210,18 +210,23 @@ HWND CreateExcelWindow(const std::wstring& caption, HWND* label) {
   return hwnd;
 }
 
-// The activity at `elapsed_ms` when the scenario's activities are cycled;
-// an activity of 0 seconds lasts for ever.
+// The activity at `elapsed_ms`: each activity of the list for its
+// seconds, then the list again; an activity of 0 seconds, once reached,
+// lasts for ever.
 std::wstring ActivityAt(const Phase& phase, ULONGLONG elapsed_ms) {
   ULONGLONG cycle = 0;
-  for (const auto& [name, seconds] : phase.activities) {
-    if (seconds == 0) return name;
-    cycle += static_cast<ULONGLONG>(seconds) * 1000;
+  bool endless = false;
+  for (const auto& activity : phase.activities) {
+    if (activity.second == 0) {
+      endless = true;
+      break;
+    }
+    cycle += static_cast<ULONGLONG>(activity.second) * 1000;
   }
-  ULONGLONG t = elapsed_ms % cycle;
+  ULONGLONG t = endless ? elapsed_ms : elapsed_ms % cycle;
   for (const auto& [name, seconds] : phase.activities) {
     const ULONGLONG length = static_cast<ULONGLONG>(seconds) * 1000;
-    if (t < length) return name;
+    if (seconds == 0 || t < length) return name;
     t -= length;
   }
   return phase.activities.back().first;
