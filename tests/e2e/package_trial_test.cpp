@@ -18,6 +18,7 @@
 #include "e2e_support.h"
 #include "package_folder.h"
 #include "platform/settings_store.h"
+#include "platform/win32/test_temp_folder.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_settings_store.h"
 
@@ -187,6 +188,38 @@ TEST_F(PackageTrialTest, SampleScenarioRunsAWholeCycleFromTheUnpackedFolder) {
         ::RegOpenKeyExW(root, L"Software\\Classes\\.zsim", 0, KEY_READ, &key),
         ERROR_SUCCESS);
     if (key) ::RegCloseKey(key);
+  }
+}
+
+// Each scenario of the package is one SimExcel reads: started on it, in a
+// folder without the daemon, SimExcel reports rather than logging an
+// error. (Haenger.zsim's restarts need the restart limit to end.)
+TEST_F(PackageTrialTest, SimExcelReadsEveryShippedScenario) {
+  KeyGuard key_guard(win32::ToWide(kSettingsKeyPath));
+  win32::TestTempFolder temp;
+  const std::wstring folder = win32::ToWide(temp.path()) + L"\\";
+  ASSERT_TRUE(::CopyFileW((folder_ + L"SimExcel.exe").c_str(),
+                          (folder + L"SimExcel.exe").c_str(), FALSE));
+  for (const wchar_t* scenario : {L"Pruefung.zsim", L"Haenger.zsim"}) {
+    SCOPED_TRACE(Utf8(scenario));
+    ASSERT_TRUE(::CopyFileW((folder_ + scenario).c_str(),
+                            (folder + scenario).c_str(), FALSE));
+    const std::wstring log_path = folder + L"simexcel.log";
+    ::DeleteFileW(log_path.c_str());
+    WatchedProcess sim = StartProcess(
+        folder + L"SimExcel.exe", L"\"" + folder + scenario + L"\"", folder);
+    ASSERT_TRUE(sim.valid());
+    std::string log;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+          log = ReadFileBytes(log_path).value_or("");
+          return log.find(" report ") != std::string::npos ||
+                 log.find(" error ") != std::string::npos;
+        },
+        kPatienceMs));
+    EndProcessesIn(folder);
+    EXPECT_EQ(log.find(" error "), std::string::npos) << log;
+    EXPECT_NE(log.find(" report "), std::string::npos) << log;
   }
 }
 
