@@ -17,12 +17,35 @@ configure_file(${CMAKE_SOURCE_DIR}/packaging/README.txt.in
                ${CMAKE_BINARY_DIR}/generated/README.txt @ONLY
                NEWLINE_STYLE CRLF)
 
+# The package is flat, the repository is not: a link in the documents to
+# ../packaging/<file> or ../README.md becomes one to <file> or README.txt,
+# which lie beside them in the package. The e2e tests check that every
+# relative link resolves in the unpacked folder. Rewritten at configure
+# time; a changed document configures again.
+set(zarn_package_docs)
+foreach(doc deployment.md checker-contract.md)
+  set(source ${CMAKE_SOURCE_DIR}/docs/${doc})
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
+  file(READ ${source} text)
+  string(REGEX REPLACE "\\]\\(\\.\\./packaging/([^)/]+)\\)" "](\\1)" text
+         "${text}")
+  string(REGEX REPLACE "\\]\\(\\.\\./README\\.md\\)" "](README.txt)" text
+         "${text}")
+  file(WRITE ${CMAKE_BINARY_DIR}/generated/${doc}.new "${text}")
+  # Written only when it changed, so that nothing rebuilds for nothing.
+  configure_file(${CMAKE_BINARY_DIR}/generated/${doc}.new
+                 ${CMAKE_BINARY_DIR}/generated/${doc} COPYONLY)
+  list(APPEND zarn_package_docs ${CMAKE_BINARY_DIR}/generated/${doc})
+endforeach()
+
 install(TARGETS ZARNDaemon SimExcel RUNTIME DESTINATION .)
 install(FILES
           ${CMAKE_SOURCE_DIR}/packaging/ZARN.cfg
+          ${CMAKE_SOURCE_DIR}/packaging/ZARN-Probe.cfg
+          ${CMAKE_SOURCE_DIR}/packaging/Pruefung.zsim
+          ${CMAKE_SOURCE_DIR}/packaging/Haenger.zsim
           ${CMAKE_BINARY_DIR}/generated/README.txt
-          ${CMAKE_SOURCE_DIR}/docs/deployment.md
-          ${CMAKE_SOURCE_DIR}/docs/checker-contract.md
+          ${zarn_package_docs}
         DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)

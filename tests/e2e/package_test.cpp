@@ -13,6 +13,7 @@
 
 #include "daemon_fixture.h"
 #include "e2e_support.h"
+#include "package_folder.h"
 #include "platform/settings_store.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_settings_store.h"
@@ -60,8 +61,7 @@ class PackageTest : public ::testing::Test {
     if (!win32::RunningUnderWine()) {
       GTEST_SKIP() << "needs Wine: empties the checker's real settings key";
     }
-    folder_ = win32::OwnFolder() + L"package-test\\" +
-              win32::ToWide(win32::FromAnsi(ZARN_PACKAGE_NAME)) + L"\\";
+    folder_ = PackageFolder();
     ASSERT_NE(::GetFileAttributesW(folder_.c_str()), INVALID_FILE_ATTRIBUTES)
         << Utf8(folder_) << " missing: run through CTest, which unpacks it";
   }
@@ -87,7 +87,8 @@ class PackageTest : public ::testing::Test {
   }
 
   std::wstring folder_;
-  // The sample's TEMPPFAD folders, which the daemon makes at start-up.
+  // The folders of the suite's sections, which the daemon would make at
+  // start-up; the sample has them as remarks only.
   std::vector<std::wstring> made_folders_;
 };
 
@@ -104,13 +105,15 @@ TEST_F(PackageTest, HoldsTheProgramsTheSampleAndTheDocuments) {
 
   const std::set<std::wstring> expected = {
       L"ZARNDaemon.exe", L"SimExcel.exe",  L"ZARN.cfg",
+      L"ZARN-Probe.cfg", L"Pruefung.zsim", L"Haenger.zsim",
       L"README.txt",     L"deployment.md", L"checker-contract.md"};
   EXPECT_EQ(files, expected);
 }
 
 // Each limit the sample sets is the one the unpacked daemon shows for the
-// checker's activity that selects it, and the sample's temporary folders
-// exist once it has started: the daemon read the file beside it.
+// checker's activity that selects it: the daemon read the file beside it.
+// The suite's sections are remarks in the sample, so the daemon makes no
+// folder beside it.
 TEST_F(PackageTest, DaemonInTheUnpackedFolderReadsTheSample) {
   const Sections sample =
       ReadSample(ReadFileBytes(folder_ + L"ZARN.cfg").value_or(""));
@@ -124,20 +127,12 @@ TEST_F(PackageTest, DaemonInTheUnpackedFolderReadsTheSample) {
                limits.at("LOADTIME") == "00:05:00" &&
                limits.at("SPECIALCELLSTIME") == "00:30:00");
   for (const char* section : {"Velmora-Suite Scheduler", "GLOBALS"}) {
-    ASSERT_TRUE(sample.count(section) && sample.at(section).count("TEMPPFAD"))
-        << "no TEMPPFAD in [" << section << "]";
-    const std::wstring folder =
-        win32::ToWide(win32::FromAnsi(sample.at(section).at("TEMPPFAD")));
-    ASSERT_FALSE(folder.size() > 1 && folder[1] == L':')
-        << "the sample's folders are relative, so that a trial stays in "
-           "the package's folder";
-    made_folders_.push_back(folder_ + folder);
+    EXPECT_FALSE(sample.count(section))
+        << "[" << section << "] makes folders the daemon never uses";
   }
+  made_folders_ = {folder_ + L"Temp\\Scheduler", folder_ + L"Temp"};
   // A folder left by an earlier run would prove nothing.
   RemoveMadeFolders();
-  for (const std::wstring& folder : made_folders_) {
-    ASSERT_EQ(::GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES);
-  }
 
   KeyGuard key_guard(win32::ToWide(kSettingsKeyPath));
   std::unique_ptr<SettingsStore> settings = NewWin32SettingsStore();
@@ -183,8 +178,8 @@ TEST_F(PackageTest, DaemonInTheUnpackedFolderReadsTheSample) {
         << limits.at(c.key);
   }
   for (const std::wstring& folder : made_folders_) {
-    EXPECT_NE(::GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES)
-        << Utf8(folder) << " was not made";
+    EXPECT_EQ(::GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES)
+        << Utf8(folder) << " was made";
   }
 
   ::PostMessageW(::GetDlgItem(window, kCmdAbbruchId), BM_CLICK, 0, 0);

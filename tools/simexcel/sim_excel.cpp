@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "common/date_time.h"
@@ -28,6 +29,9 @@ namespace {
 
 constexpr wchar_t kExtension[] = L".zsim";
 constexpr wchar_t kProgId[] = L"ZARN.SimWorkbook";
+const std::wstring kClasses = L"Software\\Classes\\";
+const std::wstring kCommandKey =
+    std::wstring(kProgId) + L"\\shell\\open\\command";
 // A simulation never outlives this, whatever its scenario says.
 constexpr ULONGLONG kMaxLifetimeMs = 10 * 60 * 1000;
 
@@ -49,9 +53,10 @@ std::wstring FullPath(const std::wstring& path) {
   return n == 0 ? path : std::wstring(buffer, n);
 }
 
+// C:\..., \\server\share\... and \... (the current drive's root).
 bool IsAbsolute(const std::wstring& path) {
   return (path.size() > 1 && path[1] == L':') ||
-         (path.size() > 1 && path[0] == L'\\' && path[1] == L'\\');
+         (!path.empty() && (path[0] == L'\\' || path[0] == L'/'));
 }
 
 class EventLog {
@@ -96,48 +101,84 @@ bool SetDefault(HKEY root, const std::wstring& subkey,
 }
 
 // Windows keeps per-user associations in HKCU\Software\Classes; Wine reads
-// only the machine's, so both are written (the second may be refused).
+// only the machine's, so both are written. HKLM takes it only from an
+// elevated process on Windows; a refusal there is no failure.
 int Register() {
   const std::wstring command = L"\"" + OwnPath() + L"\" \"%1\"";
-  bool ok = SetDefault(HKEY_CURRENT_USER, L"Software\\Classes\\.zsim", kProgId);
-  ok = SetDefault(HKEY_CURRENT_USER,
-                  std::wstring(L"Software\\Classes\\") + kProgId +
-                      L"\\shell\\open\\command",
-                  command) &&
-       ok;
-  SetDefault(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.zsim", kProgId);
-  SetDefault(HKEY_LOCAL_MACHINE,
-             std::wstring(L"Software\\Classes\\") + kProgId +
-                 L"\\shell\\open\\command",
-             command);
+  bool ok = SetDefault(HKEY_CURRENT_USER, kClasses + kExtension, kProgId);
+  ok = SetDefault(HKEY_CURRENT_USER, kClasses + kCommandKey, command) && ok;
+  SetDefault(HKEY_LOCAL_MACHINE, kClasses + kExtension, kProgId);
+  SetDefault(HKEY_LOCAL_MACHINE, kClasses + kCommandKey, command);
   return ok ? 0 : 1;
 }
 
-// Removes the program's class, and .zsim where it still names that class;
-// an association of .zsim that another program made stays. 0 when no part
-// of the user's association is left.
+// Deletes the key `path` under `root` when it holds neither values nor
+// subkeys; true when it is gone.
+bool DeleteIfEmpty(HKEY root, const std::wstring& path) {
+  HKEY key = nullptr;
+  LSTATUS status = ::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key);
+  if (status == ERROR_FILE_NOT_FOUND) return true;
+  if (status != ERROR_SUCCESS) return false;
+  DWORD subkeys = 0;
+  DWORD values = 0;
+  status =
+      ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr,
+                         nullptr, &values, nullptr, nullptr, nullptr, nullptr);
+  ::RegCloseKey(key);
+  if (status != ERROR_SUCCESS || subkeys != 0 || values != 0) return false;
+  status = ::RegDeleteKeyW(root, path.c_str());
+  return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
+
+// The default value of `path` under `root`; nothing when there is none or
+// it can't be read (a text too long for us is no value of ours either).
+std::optional<std::wstring> ReadDefault(HKEY root, const std::wstring& path,
+                                        LSTATUS& status) {
+  wchar_t value[1024] = {};
+  DWORD size = sizeof value;
+  status = ::RegGetValueW(root, path.c_str(), nullptr, RRF_RT_REG_SZ, nullptr,
+                          value, &size);
+  if (status != ERROR_SUCCESS) return std::nullopt;
+  return std::wstring(value);
+}
+
+// Deletes the keys from `path` up to, not including, `top` as long as
+// they are empty.
+void DeleteEmptyKeys(HKEY root, std::wstring path, const std::wstring& top) {
+  for (; path.size() > top.size();
+       path = path.substr(0, path.find_last_of(L'\\'))) {
+    if (!DeleteIfEmpty(root, path)) return;
+  }
+}
+
+// Removes, in the user's and the machine's classes, what Register wrote:
+// .zsim's default value where it still names our class, and the class's
+// open command; then the keys this leaves empty. Another program's
+// association of .zsim, and anything else beside ours, stays. 0 when
+// nothing of ours is left; 1 when some was refused, as the machine's
+// classes are to a process that is not elevated.
 int Unregister() {
-  const std::wstring classes = L"Software\\Classes\\";
+  const std::wstring classes = L"Software\\Classes";
+  const std::wstring extension = kClasses + kExtension;
+  const std::wstring command = kClasses + kCommandKey;
+  auto delete_default = [](HKEY root, const std::wstring& path) {
+    return ::RegDeleteKeyValueW(root, path.c_str(), nullptr) == ERROR_SUCCESS;
+  };
   bool ok = true;
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-    wchar_t prog_id[256] = {};
-    DWORD size = sizeof prog_id;
-    if (::RegGetValueW(root, (classes + kExtension).c_str(), nullptr,
-                       RRF_RT_REG_SZ, nullptr, prog_id,
-                       &size) == ERROR_SUCCESS &&
-        std::wstring(prog_id) == kProgId) {
-      const LSTATUS extension_removed =
-          ::RegDeleteTreeW(root, (classes + kExtension).c_str());
-      if (root == HKEY_CURRENT_USER) {
-        ok = ok && extension_removed == ERROR_SUCCESS;
-      }
+    LSTATUS status = ERROR_SUCCESS;
+    if (ReadDefault(root, extension, status) == kProgId) {
+      const bool deleted = delete_default(root, extension);
+      if (deleted) DeleteEmptyKeys(root, extension, classes);
+      ok = deleted && ok;
     }
-    const LSTATUS class_removed =
-        ::RegDeleteTreeW(root, (classes + kProgId).c_str());
-    if (root == HKEY_CURRENT_USER) {
-      ok = ok && (class_removed == ERROR_SUCCESS ||
-                  class_removed == ERROR_FILE_NOT_FOUND);
+    // The class is ours whatever its command says (SimExcel may have moved
+    // since), and so are its keys once they are empty.
+    ReadDefault(root, command, status);
+    if (status != ERROR_FILE_NOT_FOUND) {
+      ok = delete_default(root, command) && ok;
     }
+    DeleteEmptyKeys(root, command, classes);
   }
   return ok ? 0 : 1;
 }
@@ -169,18 +210,23 @@ HWND CreateExcelWindow(const std::wstring& caption, HWND* label) {
   return hwnd;
 }
 
-// The activity at `elapsed_ms` when the scenario's activities are cycled;
-// an activity of 0 seconds lasts for ever.
+// The activity at `elapsed_ms`: each activity of the list for its
+// seconds, then the list again; an activity of 0 seconds, once reached,
+// lasts for ever.
 std::wstring ActivityAt(const Phase& phase, ULONGLONG elapsed_ms) {
   ULONGLONG cycle = 0;
-  for (const auto& [name, seconds] : phase.activities) {
-    if (seconds == 0) return name;
-    cycle += static_cast<ULONGLONG>(seconds) * 1000;
+  bool endless = false;
+  for (const auto& activity : phase.activities) {
+    if (activity.second == 0) {
+      endless = true;
+      break;
+    }
+    cycle += static_cast<ULONGLONG>(activity.second) * 1000;
   }
-  ULONGLONG t = elapsed_ms % cycle;
+  ULONGLONG t = endless ? elapsed_ms : elapsed_ms % cycle;
   for (const auto& [name, seconds] : phase.activities) {
     const ULONGLONG length = static_cast<ULONGLONG>(seconds) * 1000;
-    if (t < length) return name;
+    if (seconds == 0 || t < length) return name;
     t -= length;
   }
   return phase.activities.back().first;
@@ -199,9 +245,13 @@ int Run(bool read_only, const std::wstring& workbook_arg) {
     log.Write(L"error " + error);
     return 2;
   }
-  std::wstring daemon_folder = scenario.daemon_folder.empty()
-                                   ? FolderOf(OwnPath())
-                                   : FullPath(scenario.daemon_folder);
+  // A relative folder lies beside the workbook, like the log: started
+  // through the association, SimExcel runs in no folder of its own.
+  std::wstring daemon_folder =
+      scenario.daemon_folder.empty() ? FolderOf(OwnPath())
+      : IsAbsolute(scenario.daemon_folder)
+          ? FullPath(scenario.daemon_folder)
+          : FullPath(FolderOf(workbook) + scenario.daemon_folder);
   if (!daemon_folder.empty() && daemon_folder.back() != L'\\') {
     daemon_folder += L'\\';
   }
