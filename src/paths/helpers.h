@@ -86,8 +86,8 @@ class Helpers {
   bool QueryHttpFile(std::u16string_view address, int32_t& size,
                      std::optional<DateTime>& last_modified);
   // Rewrites a path of 260 characters or more to its full \\?\ or
-  // \\?\UNC\ form (SystemPath) in place; true when a file (not a folder)
-  // exists there.
+  // \\?\UNC\ form (SystemPath) in place, a device path excepted; true
+  // when a file (not a folder) exists there.
   bool CheckLongPath(std::u16string& path);
 
   // Resolves `folder` (or `default_folder` when it is empty) against the
