@@ -1,6 +1,19 @@
 # The Windows side: Win32 backends, ZARNDaemon.exe with its resources, the
 # backend tests and the tools, all run under Wine by CTest.
 
+# The oldest Windows the daemon runs on: Windows 10, and with it Windows
+# Server 2016. The headers declare nothing newer to any program of the build.
+# What the exe imports needs Windows 8 (GetSystemTimePreciseAsFileTime, and
+# LoadLibraryExW with LOAD_LIBRARY_SEARCH_SYSTEM32); what only later
+# systems have (GetDpiForWindow) is looked up at run time.
+# The manifest's supportedOS names the same Windows, which
+# e2e.ZARNDaemonExe.ManifestNamesTheBuildsWindows checks, and README.md and
+# docs/deployment.md say so.
+set(ZARN_WIN32_WINNT 0x0A00)
+add_compile_definitions(_WIN32_WINNT=${ZARN_WIN32_WINNT}
+                        WINVER=${ZARN_WIN32_WINNT}
+                        NTDDI_VERSION=${ZARN_WIN32_WINNT}0000)
+
 set(ZARN_WIN32_LIBS winhttp ole32 oleaut32 uuid wbemuuid version shell32 mpr
     gdi32 user32 advapi32 comctl32 psapi)
 
@@ -8,7 +21,7 @@ zarn_glob_sources(ZARN_WIN32_SOURCES src/platform/win32)
 add_library(zarn_win32 STATIC ${ZARN_WIN32_SOURCES})
 target_link_libraries(zarn_win32 PUBLIC zarn_core ${ZARN_WIN32_LIBS})
 target_compile_definitions(zarn_win32 PUBLIC UNICODE _UNICODE NOMINMAX
-                           WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0A00)
+                           WIN32_LEAN_AND_MEAN)
 zarn_set_warnings(zarn_win32)
 
 # Version resource and manifest; the numbers come from project().

@@ -17,8 +17,22 @@ bool IsDrivePath(std::u16string_view path) {
   return path.size() >= 3 && path[1] == u':' && path[2] == u'\\';
 }
 
-bool IsLongForm(std::u16string_view path) {
-  return StartsWith(path, u"\\\\?\\");
+bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+// \\?\ and \??\ (the object manager's own prefix for the same names):
+// the system hands what follows to the file system without parsing it, so
+// there is nothing to resolve or to prefix.
+bool IsVerbatimPath(std::u16string_view path) {
+  return StartsWith(path, u"\\\\?\\") || StartsWith(path, u"\\??\\");
+}
+
+// \\.\ (also written //./ or //?/) and \\. alone: the device namespace,
+// which the system normalises itself. The first two backslashes make no UNC
+// path of it: "\\?\UNC\.\CON" would ask for a server named ".".
+bool IsDevicePath(std::u16string_view path) {
+  return path.size() >= 3 && IsSeparator(path[0]) && IsSeparator(path[1]) &&
+         (path[2] == u'.' || path[2] == u'?') &&
+         (path.size() == 3 || IsSeparator(path[3]));
 }
 
 bool ReadChar(std::u16string_view text, size_t& pos, char16_t c) {
@@ -68,7 +82,7 @@ std::u16string_view TakeLine(std::u16string_view& text) {
 }
 
 std::u16string LongPathForm(std::u16string_view path) {
-  if (IsLongForm(path)) return std::u16string(path);
+  if (IsVerbatimPath(path) || IsDevicePath(path)) return std::u16string(path);
   if (IsUncPath(path)) {
     return u"\\\\?\\UNC\\" + std::u16string(path.substr(2));
   }
@@ -234,12 +248,17 @@ void Helpers::MakePath(std::u16string_view path) {
 }
 
 std::u16string Helpers::SystemPath(std::u16string_view path) {
-  if (path.size() < kMaxPlainFolderPath || IsLongForm(path)) {
+  if (path.size() < kMaxPlainFolderPath || IsVerbatimPath(path) ||
+      IsDevicePath(path)) {
     return std::u16string(path);
   }
   std::optional<std::u16string> full = fs_.FullPath(path);
   if (!full) return std::u16string(path);
-  if (full->size() < kMaxPlainFolderPath) return *std::move(full);
+  // A reserved name such as CON comes back as \\.\CON, which stays as it
+  // is however long the path was.
+  if (full->size() < kMaxPlainFolderPath || IsDevicePath(*full)) {
+    return *std::move(full);
+  }
   return LongPathForm(*full);
 }
 

@@ -43,7 +43,10 @@ inline constexpr size_t kMaxPlainFolderPath = 248;
 
 // The long form of an absolute path: "\\?\UNC\" + the path without its two
 // leading backslashes for a UNC path, "\\?\" + the path for a drive path.
-// Any other path, or one already in long form, comes back unchanged.
+// Any other path comes back unchanged: a relative one, one that begins with
+// \\?\ or \??\ already, and a device path (\\.\CON, \\.\C:\..., also
+// written //./ or //?/), which is no UNC path although it begins with two
+// backslashes.
 std::u16string LongPathForm(std::u16string_view path);
 
 // The Last-Modified value of an HTTP answer ("Sun, 06 Nov 1994 08:49:37
@@ -83,8 +86,8 @@ class Helpers {
   bool QueryHttpFile(std::u16string_view address, int32_t& size,
                      std::optional<DateTime>& last_modified);
   // Rewrites a path of 260 characters or more to its full \\?\ or
-  // \\?\UNC\ form (SystemPath) in place; true when a file (not a folder)
-  // exists there.
+  // \\?\UNC\ form (SystemPath) in place, a device path excepted; true
+  // when a file (not a folder) exists there.
   bool CheckLongPath(std::u16string& path);
 
   // Resolves `folder` (or `default_folder` when it is empty) against the
@@ -103,8 +106,16 @@ class Helpers {
   // for every call that hands a path to the system. A path of 248
   // characters or more is made full first (FileSystem::FullPath resolves
   // "." and "..", which the long form would take as names) and takes the
-  // \\?\ or \\?\UNC\ form when it is still that long. Shorter paths, and
-  // paths already in long form, go as they are: the system resolves them.
+  // \\?\ or \\?\UNC\ form when it is still that long. Shorter paths go as
+  // they are, and the system resolves them. Device paths go as they are
+  // too, at any length, and so does the \\.\CON that the full form makes
+  // of a reserved name such as CON.
+  //
+  // A path that begins with \\?\ or \??\ also goes as it is, but nothing
+  // resolves it: the prefix turns off all parsing, and the rest reaches the
+  // file system unchanged. A "." or ".." in it is a name there, not a step
+  // up, and names nothing on the usual file systems, so the call fails;
+  // nor is "/" a separator there. Such a path must be given in full.
   std::u16string SystemPath(std::u16string_view path);
 
  private:

@@ -116,6 +116,40 @@ TEST_F(HelpersTest, LongPathForms) {
   EXPECT_EQ(LongPathForm(u"rel\\" + tail), u"rel\\" + tail);
 }
 
+TEST_F(HelpersTest, DevicePathsAndVerbatimPathsNeverTakeTheLongForm) {
+  const std::u16string tail = std::u16string(260, u'd') + u"\\x\\..\\f";
+  struct Case {
+    const char* name;
+    std::u16string path;
+    std::u16string system;  // what the file system calls are given
+  };
+  const Case cases[] = {
+      {"device", u"\\\\.\\C:\\" + tail, u"\\\\.\\C:\\" + tail},
+      {"device UNC", u"\\\\.\\UNC\\srv\\share\\" + tail,
+       u"\\\\.\\UNC\\srv\\share\\" + tail},
+      {"device, slashes", u"//./C:/" + tail, u"//./C:/" + tail},
+      {"device, //?/", u"//?/C:/" + tail, u"//?/C:/" + tail},
+      {"verbatim", u"\\\\?\\C:\\" + tail, u"\\\\?\\C:\\" + tail},
+      {"verbatim UNC", u"\\\\?\\UNC\\srv\\s\\" + tail,
+       u"\\\\?\\UNC\\srv\\s\\" + tail},
+      {"object manager", u"\\??\\C:\\" + tail, u"\\??\\C:\\" + tail},
+      // GetFullPathNameW makes \\.\CON of a reserved name in any folder.
+      {"reserved name", u"C:\\" + tail + u"\\CON", u"\\\\.\\CON"},
+      {"reserved name with extension", u"C:\\" + tail + u"\\nul.log",
+       u"\\\\.\\nul"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_GE(c.path.size(), kMaxPlainPath);
+    EXPECT_EQ(helpers_.SystemPath(c.path), c.system);
+    // A drive path itself does take the long form; only its full form is a
+    // device.
+    if (!c.path.starts_with(u"C:")) {
+      EXPECT_EQ(LongPathForm(c.path), c.path);
+    }
+  }
+}
+
 TEST_F(HelpersTest, CheckLongPathRewritesAndFindsFilesOnly) {
   std::u16string folder = u"C:\\D\\" + std::u16string(280, u'f');
   fs_.AddFile(folder + u"\\x", "x");

@@ -27,7 +27,8 @@ std::u16string FakeCodePageConverter::Decode(std::span<const uint8_t> bytes,
                                              int32_t code_page) {
   ++decode_count_;
   if (bytes.empty() || refused_.count(code_page)) return {};
-  if (code_page == 0 || code_page == 1252) {
+  if (code_page == kCodePageAnsi) code_page = ansi_code_page_;
+  if (code_page == 1252) {
     std::u16string text;
     text.reserve(bytes.size());
     for (uint8_t b : bytes) text.push_back(FromWindows1252(b));
@@ -41,6 +42,7 @@ std::u16string FakeCodePageConverter::Decode(std::span<const uint8_t> bytes,
 }
 
 std::string FakeCodePageConverter::EncodeAnsi(std::u16string_view text) {
+  if (ansi_code_page_ == kCodePageUtf8) return Utf16ToUtf8(text);
   std::string out;
   out.reserve(text.size());
   for (char16_t c : text) {

@@ -53,5 +53,14 @@ TEST_F(FakeCodePageConverterTest, EncodesAnsiWithQuestionMarks) {
   EXPECT_EQ(converter_.EncodeAnsi(u"\u0100x\U0001F600"), "?x??");
 }
 
+TEST_F(FakeCodePageConverterTest, AnsiCanBeUtf8) {
+  converter_.set_ansi_code_page(65001);
+  EXPECT_EQ(converter_.EncodeAnsi(u"Prüfung\u2028"),
+            "Pr\xC3\xBC"
+            "fung\xE2\x80\xA8");
+  EXPECT_EQ(Decode("\xC3\xA4\xE4", 0), u"ä\uFFFD");
+  EXPECT_EQ(Decode("\xE4", 1252), u"ä");
+}
+
 }  // namespace
 }  // namespace zarn

@@ -21,6 +21,18 @@ std::vector<std::u16string_view> Segments(std::u16string_view path) {
   return segments;
 }
 
+// CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9, in any letter case.
+bool IsReservedName(std::u16string_view name) {
+  const std::u16string upper = ToUpper(name);
+  if (upper == u"CON" || upper == u"PRN" || upper == u"AUX" ||
+      upper == u"NUL") {
+    return true;
+  }
+  return upper.size() == 4 &&
+         (StartsWith(upper, u"COM") || StartsWith(upper, u"LPT")) &&
+         upper[3] >= u'1' && upper[3] <= u'9';
+}
+
 }  // namespace
 
 std::u16string FakeFileSystem::Key(std::u16string_view path,
@@ -44,6 +56,15 @@ std::optional<std::u16string> FakeFileSystem::FullPath(
     if (c == u'/') c = u'\\';
   }
   if (StartsWith(text, u"\\\\?\\")) return text;
+  if (!StartsWith(text, u"\\\\")) {
+    // A reserved name in the last place names the device, in any folder and
+    // with any extension: C:\Logs\con.log gives \\.\con (Windows 10).
+    std::u16string_view name(text);
+    name.remove_prefix(name.find_last_of(u"\\:") + 1);
+    name = name.substr(0, name.find(u'.'));
+    while (name.ends_with(u' ')) name.remove_suffix(1);
+    if (IsReservedName(name)) return u"\\\\.\\" + std::u16string(name);
+  }
   // The root that ".." never climbs above, and the rest below it.
   std::u16string root;
   std::u16string rest;

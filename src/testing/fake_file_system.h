@@ -26,7 +26,8 @@ class FakeFileSystem final : public FileSystem {
   bool CreateFolder(std::u16string_view path) override;
   std::optional<std::vector<uint8_t>> ReadFile(
       std::u16string_view path) override;
-  // Resolves as GetFullPathNameW does, against the current folder.
+  // Resolves as GetFullPathNameW does, against the current folder; a
+  // reserved name such as CON, in any folder, gives \\.\CON.
   std::optional<std::u16string> FullPath(std::u16string_view path) override;
 
   // The folder that relative paths are resolved against; C:\ at first.

@@ -73,6 +73,12 @@ TEST_F(FakeFileSystemTest, FullPathResolvesLikeGetFullPathName) {
       {u"..\\cfg", u"D:\\Work\\cfg"},
       {u"\\Logs", u"D:\\Logs"},
       {u"\\\\?\\C:\\A\\..", u"\\\\?\\C:\\A\\.."},
+      {u"C:\\Logs\\CON", u"\\\\.\\CON"},
+      {u"..\\lpt1.txt", u"\\\\.\\lpt1"},
+      {u"nul ", u"\\\\.\\nul"},
+      {u"C:\\Logs\\CONSOLE", u"C:\\Logs\\CONSOLE"},
+      {u"C:\\COM0", u"C:\\COM0"},
+      {u"\\\\srv\\share\\AUX", u"\\\\srv\\share\\AUX"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Utf16ToUtf8(c.path));

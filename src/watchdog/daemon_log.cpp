@@ -3,6 +3,18 @@
 #include "common/text.h"
 
 namespace zarn {
+namespace {
+
+// The C0 controls and DEL, and the three line ends of Unicode beyond them:
+// NEL (U+0085), LINE SEPARATOR (U+2028) and PARAGRAPH SEPARATOR (U+2029).
+// Where the ANSI code page is UTF-8 (the "Beta: Use Unicode UTF-8" option)
+// these three reach the file, and Unicode-aware readers break lines there.
+bool EndsOrControlsALine(char16_t c) {
+  return c < u' ' || c == u'\x7F' || c == u'\x85' || c == u'\u2028' ||
+         c == u'\u2029';
+}
+
+}  // namespace
 
 std::u16string GetParentFolder(std::u16string_view path) {
   const size_t last = path.rfind(u'\\');
@@ -22,7 +34,7 @@ std::u16string FormatDaemonLogLine(Regional& regional, DateTime when,
   line += message;
   line += u"\"";
   for (char16_t& c : line) {
-    if (c < u' ' || c == u'\x7F') c = u' ';
+    if (EndsOrControlsALine(c)) c = u' ';
   }
   return line;
 }

@@ -23,8 +23,9 @@ std::u16string GetParentFolder(std::u16string_view path);
 
 // The line without its line end: timestamp, number, type 7, identifier and
 // the quoted message, which is not escaped. Every control character (U+0000
-// to U+001F and U+007F) becomes a blank, so that nothing logged, such as a
-// workbook path with CR LF in it, can start a line of its own.
+// to U+001F and U+007F) and every other line end of Unicode (U+0085, U+2028,
+// U+2029) becomes a blank, so that nothing logged, such as a workbook path
+// with CR LF in it, can start a line of its own.
 std::u16string FormatDaemonLogLine(Regional& regional, DateTime when,
                                    std::u16string_view message, double number,
                                    int32_t id);

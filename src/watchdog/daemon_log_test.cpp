@@ -70,6 +70,12 @@ TEST_F(DaemonLogTest, ControlCharactersBecomeBlanks) {
       {std::u16string(u"a\0b", 3), u"a b"},
       {u"\tx\x1B[2J\x1F", u" x [2J "},
       {u"del\x7F", u"del "},
+      // The line ends of Unicode beyond the C0 controls: NEL, LINE SEPARATOR
+      // and PARAGRAPH SEPARATOR.
+      {u"a\u0085b\u2028c\u2029d", u"a b c d"},
+      {u"\u2028\u2028\u2029", u"   "},
+      // Their neighbours are no line ends and stay.
+      {u"\u0084\u0086\u2027\u202A\u00A0", u"\u0084\u0086\u2027\u202A\u00A0"},
       // Blanks, quotation marks and letters beyond ASCII stay as they are.
       {u" \"Ü\u00A0~", u" \"Ü\u00A0~"},
   };
@@ -92,6 +98,17 @@ TEST_F(DaemonLogTest, CreatesTheFileWithOneAnsiLine) {
   EXPECT_EQ(files_.File(u"C:\\Logs\\daemon.log"),
             Line("06.12.2026 03:41:47,0, Typ: 7, ID: 0, \"Err: \xDC"
                  "berwachung\""));
+}
+
+TEST_F(DaemonLogTest, UnicodeLineEndsNeverReachAUtf8AnsiFile) {
+  // With the ANSI code page set to UTF-8 they would be written as they are,
+  // and a Unicode-aware reader would take each for the start of a line.
+  code_pages_.set_ansi_code_page(kCodePageUtf8);
+  log_.set_path(u"C:\\Logs\\daemon.log");
+  log_.WriteDaemonLog(when_, u"Ü\u2028forged\u0085x\u2029y", 0, 0);
+  EXPECT_EQ(files_.File(u"C:\\Logs\\daemon.log"),
+            Line("06.12.2026 03:41:47,0, Typ: 7, ID: 0, \"Err: \xC3\x9C"
+                 " forged x y\""));
 }
 
 TEST_F(DaemonLogTest, TwoEventsGiveTwoLinesOlderFirst) {

@@ -1,11 +1,13 @@
 # Checks that the manifest embedded in a program turns on each of the
-# Windows settings named:
-#   cmake -DPROGRAM=<exe> -DSETTINGS=longPathAware[,...] -P check_manifest.cmake
-if(NOT PROGRAM OR NOT SETTINGS)
-  message(FATAL_ERROR "usage: cmake -DPROGRAM=... -DSETTINGS=... -P ${CMAKE_CURRENT_LIST_FILE}")
+# Windows settings named, and that the oldest Windows its supportedOS
+# entries name is the build's floor (_WIN32_WINNT, as 0x0A00):
+#   cmake -DPROGRAM=<exe> [-DSETTINGS=longPathAware[,...]]
+#         [-DWIN32_WINNT=0x0A00] -P check_manifest.cmake
+if(NOT PROGRAM OR (NOT SETTINGS AND NOT WIN32_WINNT))
+  message(FATAL_ERROR "usage: cmake -DPROGRAM=... -DSETTINGS=... -DWIN32_WINNT=... -P ${CMAKE_CURRENT_LIST_FILE}")
 endif()
 # The manifest is a resource of plain UTF-8 text, one element a line.
-file(STRINGS ${PROGRAM} lines REGEX "</[A-Za-z]+>")
+file(STRINGS ${PROGRAM} lines REGEX "</[A-Za-z]+>|<supportedOS ")
 if(NOT lines)
   message(FATAL_ERROR "${PROGRAM}: no manifest found")
 endif()
@@ -22,8 +24,42 @@ foreach(setting IN LISTS SETTINGS)
     list(APPEND problems "the manifest does not set ${setting} to true")
   endif()
 endforeach()
+
+if(WIN32_WINNT)
+  # The supportedOS identifiers, as _WIN32_WINNT numbers: Vista, 7, 8, 8.1,
+  # and 10 (which also stands for 11 and Server 2016 and later).
+  set(os_e2011457-1546-43c5-a5fe-008deee3d3f0 0x0600)
+  set(os_35138b9a-5d96-4fbd-8e2d-a2440225f93a 0x0601)
+  set(os_4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 0x0602)
+  set(os_1f676c76-80e1-4239-95bb-83d0f6d0da78 0x0603)
+  set(os_8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a 0x0A00)
+  set(lowest "")
+  foreach(line IN LISTS lines)
+    string(REGEX MATCHALL "<supportedOS Id=\"[^\"]*\"" entries "${line}")
+    foreach(entry IN LISTS entries)
+      string(REGEX REPLACE "^<supportedOS Id=\"{?|}?\"$" "" id "${entry}")
+      string(TOLOWER "${id}" id)
+      if(NOT DEFINED os_${id})
+        list(APPEND problems "supportedOS ${id} is no Windows this check knows")
+        continue()
+      endif()
+      math(EXPR version "${os_${id}}")
+      if(lowest STREQUAL "" OR version LESS lowest)
+        set(lowest ${version})
+      endif()
+    endforeach()
+  endforeach()
+  math(EXPR floor "${WIN32_WINNT}")
+  if(lowest STREQUAL "")
+    list(APPEND problems "the manifest names no supportedOS")
+  elseif(NOT lowest EQUAL floor)
+    math(EXPR lowest_hex "${lowest}" OUTPUT_FORMAT HEXADECIMAL)
+    list(APPEND problems "the oldest supportedOS is ${lowest_hex}, but the build's floor (_WIN32_WINNT) is ${WIN32_WINNT}")
+  endif()
+endif()
+
 if(problems)
   list(JOIN problems "\n  " text)
   message(FATAL_ERROR "${PROGRAM}:\n  ${text}")
 endif()
-message(STATUS "${PROGRAM}: manifest sets ${SETTINGS}")
+message(STATUS "${PROGRAM}: manifest sets ${SETTINGS}, oldest Windows ${WIN32_WINNT}")
