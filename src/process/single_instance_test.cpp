@@ -20,11 +20,11 @@ constexpr char16_t kExe[] = u"ZARNDaemon.exe";
 // What stands under our user's lock name when the daemon starts.
 enum class LockState {
   kFree,
-  kHeld,            // another daemon of ours supervises
-  kHeldButEnding,   // its holder ends within our wait
-  kAbandoned,       // its holder ended without letting go
-  kSquatOpenable,   // another user made the name first, open to us
-  kSquatDenied,     // another user made the name first, closed to us
+  kHeld,           // another daemon of ours supervises
+  kHeldButEnding,  // its holder ends within our wait
+  kAbandoned,      // its holder ended without letting go
+  kSquatOpenable,  // another user made the name first, open to us
+  kSquatDenied,    // another user made the name first, closed to us
   kCannotCreate,
 };
 
@@ -85,15 +85,19 @@ TEST(SingleInstanceTest, DecidesByTheLockAndOnlyWithoutItByOurUsersCount) {
       // without it is starting beside us and will find the lock taken.
       {"free", LockState::kFree, {false, false, false, false, false}},
       {"held", LockState::kHeld, {true, true, true, true, true}},
-      {"holder ending", LockState::kHeldButEnding,
+      {"holder ending",
+       LockState::kHeldButEnding,
        {false, false, false, false, false}},
       {"abandoned", LockState::kAbandoned, {false, false, false, false, false}},
       // Without a lock of ours only our own user's processes count.
-      {"squatted, openable", LockState::kSquatOpenable,
+      {"squatted, openable",
+       LockState::kSquatOpenable,
        {false, true, false, false, false}},
-      {"squatted, refused", LockState::kSquatDenied,
+      {"squatted, refused",
+       LockState::kSquatDenied,
        {false, true, false, false, false}},
-      {"no object", LockState::kCannotCreate,
+      {"no object",
+       LockState::kCannotCreate,
        {false, true, false, false, false}},
   };
   for (const Case& c : cases) {
@@ -107,7 +111,8 @@ TEST(SingleInstanceTest, DecidesByTheLockAndOnlyWithoutItByOurUsersCount) {
       FakeInstanceLock lock;
       Prepare(lock, c.lock);
       EXPECT_EQ(IsSecondInstance(lock, processes, kExe), c.second[i]);
-      EXPECT_EQ(lock.held(), !c.second[i] && c.lock != LockState::kSquatOpenable &&
+      EXPECT_EQ(lock.held(), !c.second[i] &&
+                                 c.lock != LockState::kSquatOpenable &&
                                  c.lock != LockState::kSquatDenied &&
                                  c.lock != LockState::kCannotCreate);
     }

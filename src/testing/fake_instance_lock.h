@@ -29,7 +29,9 @@ class FakeInstanceLock final : public InstanceLock {
   InstanceClaim Claim(uint32_t wait_ms) override;
 
   // Setup. From now on this lock and `other` name the same object.
-  void ShareObjectWith(const FakeInstanceLock& other) { object_ = other.object_; }
+  void ShareObjectWith(const FakeInstanceLock& other) {
+    object_ = other.object_;
+  }
   void set_squatter(Squatter squatter) { object_->squatter = squatter; }
   // The object can't be made at all (no user SID, no security descriptor).
   void set_create_fails(bool fail) { object_->create_fails = fail; }
