@@ -58,6 +58,12 @@ void Prepare(FakeInstanceLock& lock, LockState state) {
   }
 }
 
+// Whether a lock of ours can be had at all in `state`.
+bool LockOfOurs(LockState state) {
+  return state != LockState::kSquatOpenable &&
+         state != LockState::kSquatDenied && state != LockState::kCannotCreate;
+}
+
 // Another process named like the daemon, beside ours.
 struct Other {
   const char* name;
@@ -111,10 +117,7 @@ TEST(SingleInstanceTest, DecidesByTheLockAndOnlyWithoutItByOurUsersCount) {
       FakeInstanceLock lock;
       Prepare(lock, c.lock);
       EXPECT_EQ(IsSecondInstance(lock, processes, kExe), c.second[i]);
-      EXPECT_EQ(lock.held(), !c.second[i] &&
-                                 c.lock != LockState::kSquatOpenable &&
-                                 c.lock != LockState::kSquatDenied &&
-                                 c.lock != LockState::kCannotCreate);
+      EXPECT_EQ(lock.held(), !c.second[i] && LockOfOurs(c.lock));
     }
   }
 }
