@@ -10,6 +10,7 @@
 #include "platform/file_appender.h"
 #include "platform/file_system.h"
 #include "platform/http_probe.h"
+#include "platform/instance_lock.h"
 #include "platform/message_box.h"
 #include "platform/network_drives.h"
 #include "platform/process_table.h"
@@ -39,6 +40,7 @@ struct Platform {
   WindowFinder& windows;
   UserNameSource& user_name;
   WmiProcessService& wmi;
+  InstanceLock& instance_lock;
   // The full path of the running executable.
   std::u16string exe_path;
   // The command line without the program's name, as VB's Command$ gives it.

@@ -1,5 +1,5 @@
 // The local process table and the calls that end a process: a Toolhelp
-// snapshot, the session of a process, the debug privilege of our own token,
+// snapshot, the owner of a process, the debug privilege of our own token,
 // OpenProcess and TerminateProcess.
 #ifndef ZARN_PLATFORM_PROCESS_TABLE_H_
 #define ZARN_PLATFORM_PROCESS_TABLE_H_
@@ -10,6 +10,15 @@
 #include <vector>
 
 namespace zarn {
+
+// Whose a process is, as far as we may ask.
+enum class ProcessOwner {
+  kCurrentUser,  // its token's user is ours
+  kOtherUser,    // its token's user is another account
+  // It can't be opened or its token can't be read: another user's process
+  // to a standard user, and maybe our own elevated one; or it has ended.
+  kUnknown,
+};
 
 struct ProcessEntry {
   uint32_t process_id = 0;
@@ -26,11 +35,11 @@ class ProcessTable {
   // Every process of the machine at one moment, every session's. nullopt
   // when the snapshot can't be taken.
   virtual std::optional<std::vector<ProcessEntry>> Snapshot() = 0;
-  // The Terminal Services session a process runs in: ProcessIdToSessionId,
-  // and where that is refused (another user's process) the session list of
-  // Terminal Services. nullopt when neither tells (the process has ended,
-  // the service is missing).
-  virtual std::optional<uint32_t> SessionOf(uint32_t process_id) = 0;
+  // The user a process runs as: the user of its token, opened through
+  // OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION) and OpenProcessToken
+  // (TOKEN_QUERY). Windows grants that to the process's owner, SYSTEM and
+  // administrators; anything refused is kUnknown, never a guess.
+  virtual ProcessOwner OwnerOf(uint32_t process_id) = 0;
 
   // GetVersion() read as a signed number is not negative: an NT-family
   // system with access tokens and privileges.

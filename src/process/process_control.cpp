@@ -1,7 +1,5 @@
 #include "process/process_control.h"
 
-#include <optional>
-
 #include "common/text.h"
 
 namespace zarn {
@@ -9,20 +7,20 @@ namespace zarn {
 int32_t CountProcesses(ProcessTable& processes, std::u16string_view exe_name) {
   const auto entries = processes.Snapshot();
   if (!entries) return 0;
-  // On a terminal server every user runs a checker with its own daemon: the
-  // daemons of the other sessions are theirs, not a second copy of ours.
-  // Only the processes of the name are asked for their session.
-  const std::optional<uint32_t> own_session =
-      processes.SessionOf(processes.CurrentProcessId());
+  // One daemon per user: the daemons of other users are theirs, not a
+  // second copy of ours. Only the processes of the name are asked for their
+  // owner; asking opens each of them.
+  // Windows 9x has one user and no tokens to ask.
+  const bool by_owner = processes.IsNtFamily();
+  const uint32_t own_id = processes.CurrentProcessId();
   int32_t count = 0;
   for (const ProcessEntry& entry : *entries) {
     // A suffix match: "ZARNDaemon.exe" also finds OldZARNDaemon.exe, and on
     // Windows 9x the full path Toolhelp gives there.
     if (!EndsWithIgnoreCase(entry.exe_name, exe_name)) continue;
-    if (own_session) {
-      const std::optional<uint32_t> session =
-          processes.SessionOf(entry.process_id);
-      if (session && *session != *own_session) continue;
+    if (by_owner && entry.process_id != own_id &&
+        processes.OwnerOf(entry.process_id) != ProcessOwner::kCurrentUser) {
+      continue;
     }
     ++count;
   }

@@ -9,16 +9,16 @@
 
 namespace zarn {
 
-// The number of processes in our own session whose executable name ends
-// with `exe_name`, ignoring letter case; an empty name counts every process
-// of the session. 0 when no snapshot can be taken. The count is 32-bit and
-// cannot overflow.
+// The number of processes of our own user, in any session, whose executable
+// name ends with `exe_name`, ignoring letter case; an empty name counts every
+// process of the user. Our own process always counts. 0 when no snapshot can
+// be taken. The count is 32-bit and cannot overflow.
 //
-// Where a session can't be read, a process counts rather than hides: one
-// whose session is unknown counts as ours, and when our own session is
-// unknown every matching process of the machine counts. So a second copy in
-// our session is never overlooked; the price is a daemon that ends beside
-// another user's on a host whose sessions can't be read.
+// Only a process whose owner reads as our user counts. Another user's
+// process never does, and neither does one that can't be opened: to a
+// standard user that is another user's process, and the owner of a process
+// that refuses us is no business of ours. (Our own elevated daemon may
+// refuse us too; the instance lock, not this count, finds that one.)
 int32_t CountProcesses(ProcessTable& processes, std::u16string_view exe_name);
 
 // Ends a process with `exit_code`, with the debug privilege enabled around

@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,49 +53,57 @@ TEST_F(CountProcessesTest, OwnProcessAloneCountsOne) {
   EXPECT_EQ(CountProcesses(table_, u"ZARNDaemon.exe"), 2);
 }
 
-TEST_F(CountProcessesTest, CountsOnlyOurOwnSession) {
-  // A terminal server: every user's checker has started its own daemon.
-  table_.AddProcess(20, u"ZARNDaemon.exe", 2);
-  table_.AddProcess(30, u"ZARNDaemon.exe", 3);
-  table_.AddProcess(31, u"OldZARNDaemon.exe", 3);
-  table_.AddProcess(40, u"EXCEL.EXE", 2);
-  EXPECT_EQ(CountProcesses(table_, u"ZARNDaemon.exe"), 1);
-  EXPECT_EQ(CountProcesses(table_, u""), 1);
-  // A second copy in our own session is still found, by suffix too.
-  table_.AddProcess(11, u"oldzarndaemon.EXE", FakeProcessTable::kOwnSession);
-  EXPECT_EQ(CountProcesses(table_, u"ZARNDaemon.exe"), 2);
-  EXPECT_EQ(CountProcesses(table_, u"excel.exe"), 0);
-}
-
-TEST_F(CountProcessesTest, AsksOnlyTheProcessesOfTheNameForTheirSession) {
-  table_.AddProcess(20, u"EXCEL.EXE", 2);
-  table_.AddProcess(30, u"ZARNDaemon.exe", 3);
-  EXPECT_EQ(CountProcesses(table_, u"ZARNDaemon.exe"), 1);
-  // Ours first, then each match.
-  EXPECT_THAT(table_.session_queries(), ElementsAre(4242u, 4242u, 30u));
-}
-
-TEST_F(CountProcessesTest, UnreadableSessionsCountRatherThanHide) {
+TEST_F(CountProcessesTest, CountsOnlyOurOwnUsersProcesses) {
+  using Owner = FakeProcessTable::Owner;
+  // A terminal server: every user's checker has started its own daemon, and
+  // Windows lets a standard user open none of the other users' processes.
   struct Case {
     const char* name;
-    std::optional<uint32_t> own_session;
-    std::optional<uint32_t> other_session;
+    Owner owner;
+    bool openable;
     int32_t count;
   };
   const Case cases[] = {
-      {"other session", 1, 2, 1},
-      {"same session", 1, 1, 2},
-      {"other's session unknown", 1, std::nullopt, 2},
-      {"own session unknown", std::nullopt, 2, 2},
-      {"both unknown", std::nullopt, std::nullopt, 2},
+      {"ours", Owner::kUs, true, 2},
+      {"another user's, openable", Owner::kOtherUser, true, 1},
+      {"another user's, refused", Owner::kOtherUser, false, 1},
+      // Our own elevated daemon may refuse us too: the lock finds that one.
+      {"ours, refused", Owner::kUs, false, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FakeProcessTable table{4242, u"ZARNDaemon.exe"};
-    table.AddProcess(20, u"ZARNDaemon.exe", c.other_session);
-    table.set_own_session(c.own_session);
-    EXPECT_EQ(CountProcesses(table, u"ZARNDaemon.exe"), c.count);
+    table.AddProcess(20, u"ZARNDaemon.exe", c.owner, c.openable);
+    table.AddProcess(21, u"OldZARNDaemon.exe", c.owner, c.openable);
+    EXPECT_EQ(CountProcesses(table, u"ZARNDaemon.exe"), 2 * c.count - 1);
   }
+}
+
+TEST_F(CountProcessesTest, OtherUsersNeverCountWhateverTheName) {
+  table_.AddProcess(20, u"ZARNDaemon.exe", FakeProcessTable::Owner::kOtherUser);
+  table_.AddProcess(30, u"zarndaemon.EXE", FakeProcessTable::Owner::kOtherUser,
+                    false);
+  table_.AddProcess(40, u"EXCEL.EXE", FakeProcessTable::Owner::kOtherUser);
+  EXPECT_EQ(CountProcesses(table_, u"ZARNDaemon.exe"), 1);
+  EXPECT_EQ(CountProcesses(table_, u""), 1);
+  EXPECT_EQ(CountProcesses(table_, u"excel.exe"), 0);
+  // A second copy of our own is still found, by suffix too.
+  table_.AddProcess(11, u"oldzarndaemon.EXE");
+  EXPECT_EQ(CountProcesses(table_, u"ZARNDaemon.exe"), 2);
+}
+
+TEST_F(CountProcessesTest, AsksOnlyTheOtherProcessesOfTheNameForTheirOwner) {
+  table_.AddProcess(20, u"EXCEL.EXE", FakeProcessTable::Owner::kOtherUser);
+  table_.AddProcess(30, u"ZARNDaemon.exe", FakeProcessTable::Owner::kOtherUser);
+  EXPECT_EQ(CountProcesses(table_, u"ZARNDaemon.exe"), 1);
+  EXPECT_THAT(table_.owner_queries(), ElementsAre(30u));
+}
+
+TEST_F(CountProcessesTest, WindowsNineXHasNoOwnersToAsk) {
+  table_.set_nt_family(false);
+  table_.AddProcess(20, u"ZARNDaemon.exe", FakeProcessTable::Owner::kUs, false);
+  EXPECT_EQ(CountProcesses(table_, u"ZARNDaemon.exe"), 2);
+  EXPECT_TRUE(table_.owner_queries().empty());
 }
 
 TEST_F(CountProcessesTest, NoSnapshotCountsZero) {
@@ -149,6 +156,13 @@ TEST_F(KillProcessTest, RefusedTerminationGivesFalse) {
   table_.set_fail_terminate(812);
   EXPECT_FALSE(KillProcess(table_, 812, 0));
   EXPECT_TRUE(table_.IsRunning(812));
+}
+
+TEST_F(KillProcessTest, AProcessThatCannotBeOpenedStays) {
+  table_.AddProcess(813, u"EXCEL.EXE", FakeProcessTable::Owner::kOtherUser,
+                    false);
+  EXPECT_FALSE(KillProcess(table_, 813, 0));
+  EXPECT_TRUE(table_.IsRunning(813));
 }
 
 TEST_F(KillProcessTest, PrivilegeFailureNeverTouchesTheProcess) {

@@ -12,6 +12,7 @@
 #include "testing/fake_file_appender.h"
 #include "testing/fake_file_system.h"
 #include "testing/fake_http_probe.h"
+#include "testing/fake_instance_lock.h"
 #include "testing/fake_message_box.h"
 #include "testing/fake_network_drives.h"
 #include "testing/fake_process_table.h"
@@ -52,6 +53,7 @@ struct FakePlatform {
   FakeWindowFinder windows;
   FakeUserNameSource user_name;
   FakeWmiProcessService wmi;
+  FakeInstanceLock instance_lock;
   std::u16string exe_path = u"C:\\Tools\\Daemon\\ZARNDaemon.exe";
   std::u16string command_line;
 };

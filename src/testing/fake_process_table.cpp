@@ -14,11 +14,15 @@ std::optional<std::vector<ProcessEntry>> FakeProcessTable::Snapshot() {
   return processes_;
 }
 
-std::optional<uint32_t> FakeProcessTable::SessionOf(uint32_t process_id) {
-  session_queries_.push_back(process_id);
-  auto it = sessions_.find(process_id);
-  if (it == sessions_.end() || !IsRunning(process_id)) return std::nullopt;
-  return it->second;
+ProcessOwner FakeProcessTable::OwnerOf(uint32_t process_id) {
+  owner_queries_.push_back(process_id);
+  auto it = access_.find(process_id);
+  // An ended process has no entry any more.
+  if (it == access_.end() || !it->second.openable) {
+    return ProcessOwner::kUnknown;
+  }
+  return it->second.owner == Owner::kUs ? ProcessOwner::kCurrentUser
+                                        : ProcessOwner::kOtherUser;
 }
 
 bool FakeProcessTable::OpenOwnToken() {
@@ -57,19 +61,25 @@ bool FakeProcessTable::Terminate(uint32_t process_id, uint32_t exit_code) {
   calls_.push_back("Terminate " + std::to_string(process_id) + " " +
                    std::to_string(exit_code));
   if (fail_terminate_.count(process_id)) return false;
+  // OpenProcess fails before TerminateProcess is ever reached.
+  if (auto it = access_.find(process_id);
+      it != access_.end() && !it->second.openable) {
+    return false;
+  }
   auto it = std::find_if(
       processes_.begin(), processes_.end(),
       [&](const ProcessEntry& e) { return e.process_id == process_id; });
   if (it == processes_.end()) return false;
   processes_.erase(it);
+  access_.erase(process_id);
   terminations_.emplace_back(process_id, exit_code);
   return true;
 }
 
 void FakeProcessTable::AddProcess(uint32_t process_id, std::u16string exe_name,
-                                  std::optional<uint32_t> session_id) {
+                                  Owner owner, bool openable) {
   processes_.push_back(ProcessEntry{process_id, std::move(exe_name)});
-  sessions_[process_id] = session_id;
+  access_[process_id] = Access{owner, openable};
 }
 
 bool FakeProcessTable::IsRunning(uint32_t process_id) const {

@@ -1,5 +1,7 @@
 // A process table in memory that records every token, privilege and
-// termination call in order, and can be told to fail each of them.
+// termination call in order, and can be told to fail each of them. Each
+// process has an owner, and may refuse to be opened as Windows refuses a
+// standard user another user's process.
 #ifndef ZARN_TESTING_FAKE_PROCESS_TABLE_H_
 #define ZARN_TESTING_FAKE_PROCESS_TABLE_H_
 
@@ -16,32 +18,32 @@ namespace zarn {
 
 class FakeProcessTable final : public ProcessTable {
  public:
-  // Our own session unless a test says otherwise.
-  static constexpr uint32_t kOwnSession = 1;
+  // Who a process belongs to in the fake, whatever may be asked of it.
+  enum class Owner { kUs, kOtherUser };
 
-  // Our own process is in the table from the start, in our own session.
+  // Our own process is in the table from the start.
   explicit FakeProcessTable(uint32_t own_id = 4242,
                             std::u16string own_name = u"ZARNDaemon.exe");
 
   std::optional<std::vector<ProcessEntry>> Snapshot() override;
-  std::optional<uint32_t> SessionOf(uint32_t process_id) override;
+  // The owner of an openable, running process; kUnknown for one that
+  // refuses to be opened or has ended.
+  ProcessOwner OwnerOf(uint32_t process_id) override;
   bool IsNtFamily() override { return nt_family_; }
   bool OpenOwnToken() override;
   bool LookupDebugPrivilege() override;
   bool SetDebugPrivilege(bool enabled) override;
   void CloseOwnToken() override;
-  // Removes the process from the table unless told to fail for its id.
+  // Removes the process from the table unless told to fail for its id or
+  // it refuses to be opened.
   bool Terminate(uint32_t process_id, uint32_t exit_code) override;
   uint32_t CurrentProcessId() override { return own_id_; }
 
-  // Setup. A process runs in our own session unless given another, or
-  // nullopt for a session that can't be read.
+  // Setup. A process is ours and openable unless a test says otherwise:
+  // on Windows another user's process refuses a standard user, and our own
+  // elevated one may refuse our un-elevated daemon.
   void AddProcess(uint32_t process_id, std::u16string exe_name,
-                  std::optional<uint32_t> session_id = kOwnSession);
-  // nullopt: our own session can't be read.
-  void set_own_session(std::optional<uint32_t> session) {
-    sessions_[own_id_] = session;
-  }
+                  Owner owner = Owner::kUs, bool openable = true);
   bool IsRunning(uint32_t process_id) const;
   void set_nt_family(bool nt) { nt_family_ = nt; }
   void set_snapshot_fails(bool fail) { snapshot_fails_ = fail; }
@@ -58,10 +60,8 @@ class FakeProcessTable final : public ProcessTable {
   // "EnableDebugPrivilege", "DisableDebugPrivilege", "CloseOwnToken" and
   // "Terminate <id> <exit code>", failed ones too, in order.
   const std::vector<std::string>& calls() const { return calls_; }
-  // The processes whose session was asked for, in order.
-  const std::vector<uint32_t>& session_queries() const {
-    return session_queries_;
-  }
+  // The processes whose owner was asked for, in order.
+  const std::vector<uint32_t>& owner_queries() const { return owner_queries_; }
   // The successful terminations: id and exit code.
   const std::vector<std::pair<uint32_t, uint32_t>>& terminations() const {
     return terminations_;
@@ -79,8 +79,12 @@ class FakeProcessTable final : public ProcessTable {
  private:
   uint32_t own_id_;
   std::vector<ProcessEntry> processes_;
-  std::map<uint32_t, std::optional<uint32_t>> sessions_;
-  std::vector<uint32_t> session_queries_;
+  struct Access {
+    Owner owner = Owner::kUs;
+    bool openable = true;
+  };
+  std::map<uint32_t, Access> access_;
+  std::vector<uint32_t> owner_queries_;
   bool nt_family_ = true;
   bool snapshot_fails_ = false;
   bool fail_open_token_ = false;

@@ -96,6 +96,7 @@ TEST_F(MainModTest, EmptyDaemonCommandEndsAtOnceWritingNothing) {
 
 TEST_F(MainModTest, SecondInstanceEndsWithoutWindowOrWrite) {
   fake_.processes.AddProcess(77, u"C:\\Other\\zarndaemon.exe");
+  fake_.instance_lock.HoldElsewhere();
   RunMain();
   EXPECT_EQ(fake_.status_view.show_count(), 0);
   EXPECT_TRUE(fake_.status_view.history().empty());
@@ -105,6 +106,7 @@ TEST_F(MainModTest, SecondInstanceEndsWithoutWindowOrWrite) {
 
 TEST_F(MainModTest, SecondInstanceStillReportsAMalformedLimit) {
   fake_.processes.AddProcess(77, u"ZARNDaemon.exe");
+  fake_.instance_lock.HoldElsewhere();
   AddConfig(u"ZARN.cfg", "[ZARN]\r\nCANCELTIME=0:05:00\r\n");
   RunMain();
   EXPECT_EQ(fake_.message_box.shown().size(), 1u);

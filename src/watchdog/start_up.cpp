@@ -1,6 +1,6 @@
 #include "watchdog/start_up.h"
 
-#include "process/process_control.h"
+#include "process/single_instance.h"
 #include "watchdog/daemon_log.h"
 #include "watchdog/main_mod.h"
 
@@ -45,8 +45,8 @@ StartUpResult StartUp::Run() {
 
   values_.flags = ButtonFlags{};
   values_.debug_start = false;
-  // The running daemon counts itself.
-  if (CountProcesses(platform_.processes, kDaemonExeName) > 1) {
+  if (IsSecondInstance(platform_.instance_lock, platform_.processes,
+                       kDaemonExeName)) {
     return StartUpResult::kSecondInstance;
   }
   const std::u16string& command_line = platform_.command_line;

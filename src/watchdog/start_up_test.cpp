@@ -115,6 +115,7 @@ TEST_F(StartUpTest, TempFoldersWithoutZarnSectionKeepTheLimits) {
 
 TEST_F(StartUpTest, EndsForASecondInstanceAndAnEmptyCommand) {
   fake_.processes.AddProcess(5, u"ZARNDaemon.exe");
+  fake_.instance_lock.HoldElsewhere();
   EXPECT_EQ(Run(), StartUpResult::kSecondInstance);
   EXPECT_EQ(values_.daemon_command, u"");
 
@@ -141,10 +142,22 @@ TEST_F(StartUpTest, DeepSuiteFolderIsReadAndItsTempFolderMade) {
   EXPECT_TRUE(fake_.file_system.HasFolder(suite + u"\\cfg\\Temp"));
 }
 
-TEST_F(StartUpTest, AnotherSessionsDaemonIsNoSecondInstance) {
-  fake_.processes.AddProcess(5, u"ZARNDaemon.exe", 2);
+TEST_F(StartUpTest, AnotherUsersDaemonIsNoSecondInstance) {
+  // Whether or not its process can be opened, and even where that user
+  // took our lock's name first.
+  fake_.processes.AddProcess(5, u"ZARNDaemon.exe",
+                             FakeProcessTable::Owner::kOtherUser, false);
+  fake_.processes.AddProcess(6, u"ZARNDaemon.exe",
+                             FakeProcessTable::Owner::kOtherUser, true);
+  fake_.instance_lock.set_squatter(
+      FakeInstanceLock::Squatter::kOtherUserDenied);
   EXPECT_EQ(Run(), StartUpResult::kSupervise);
   EXPECT_EQ(fake_.settings.Get(settings::kDaemonCommand), u"");
+}
+
+TEST_F(StartUpTest, KeepsTheLockWhileItSupervises) {
+  EXPECT_EQ(Run(), StartUpResult::kSupervise);
+  EXPECT_TRUE(fake_.instance_lock.held());
 }
 
 }  // namespace

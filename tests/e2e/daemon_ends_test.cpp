@@ -131,6 +131,27 @@ TEST_F(DaemonEndsTest, SecondDaemonEndsAtOnceAndLeavesItsCommand) {
   ExpectNoRestart(run.checker);
 }
 
+TEST_F(DaemonEndsTest, OfTwoDaemonsStartedTogetherExactlyOneRuns) {
+  WriteConfig(kPatientLimits);
+  // Both started before either can have looked: neither counts the other
+  // as the one that ran first.
+  SetSetting(settings::kDaemonCommand, u"ZUGLEICH");
+  WatchedProcess first = StartProcess(daemon_exe(), L"", app());
+  WatchedProcess second = StartProcess(daemon_exe(), L"", app());
+  ASSERT_TRUE(first.valid() && second.valid());
+  ASSERT_TRUE(WaitUntil([&] { return !first.running() || !second.running(); },
+                        kPatienceMs, 5))
+      << "both run";
+  WatchedProcess& survivor = first.running() ? first : second;
+  const HWND window = WaitForStatusWindow(survivor.id());
+  ASSERT_NE(window, nullptr) << "both ended";
+  EXPECT_TRUE(WaitUntil(
+      [&] { return Setting(settings::kDaemonCommand).empty(); }, kPatienceMs));
+  EXPECT_TRUE(survivor.running());
+  Click(window, kCmdAbbruchId);
+  EXPECT_TRUE(survivor.WaitForExit(kPatienceMs));
+}
+
 TEST_F(DaemonEndsTest, CancelButtonHidesTheWindowAndEndsWithoutRestart) {
   WriteConfig(kPatientLimits);
   Running run = StartChecker(kReporting);

@@ -78,17 +78,15 @@ TEST_F(Win32ProcessTableTest, CountsDaemonsBySuffixInAnyCase) {
   EXPECT_GE(all, CountProcesses(*table_, u".exe"));
 }
 
-TEST_F(Win32ProcessTableTest, DaemonFindsItsOwnSession) {
-  DWORD own_session = 0;
-  ASSERT_TRUE(::ProcessIdToSessionId(::GetCurrentProcessId(), &own_session));
-  EXPECT_EQ(table_->SessionOf(table_->CurrentProcessId()), own_session);
-
+TEST_F(Win32ProcessTableTest, OurOwnProcessesAreOurUsers) {
+  EXPECT_EQ(table_->OwnerOf(table_->CurrentProcessId()),
+            ProcessOwner::kCurrentUser);
   HelperProcess daemon(L"ZARNDaemon.exe");
   ASSERT_TRUE(daemon.running());
-  EXPECT_EQ(table_->SessionOf(daemon.id()), own_session);
+  EXPECT_EQ(table_->OwnerOf(daemon.id()), ProcessOwner::kCurrentUser);
 }
 
-TEST_F(Win32ProcessTableTest, SessionOfAnEndedProcessIsUnknown) {
+TEST_F(Win32ProcessTableTest, OwnerOfAnEndedProcessIsUnknown) {
   uint32_t id = 0;
   {
     HelperProcess helper(L"dw20.exe");
@@ -96,8 +94,8 @@ TEST_F(Win32ProcessTableTest, SessionOfAnEndedProcessIsUnknown) {
     id = helper.id();
   }
   ASSERT_TRUE(win32_test::WaitUntilGone(id));
-  // Neither the process nor the Terminal Services list knows it any more.
-  EXPECT_EQ(table_->SessionOf(id), std::nullopt);
+  // Unknown is never counted as ours.
+  EXPECT_EQ(table_->OwnerOf(id), ProcessOwner::kUnknown);
 }
 
 TEST_F(Win32ProcessTableTest, KillEndsByIdWithExitCode) {

@@ -1,13 +1,12 @@
 #include "platform/win32/win32_process_table.h"
 
 #include <windows.h>
-// tlhelp32.h and wtsapi32.h need windows.h first.
+// tlhelp32.h needs windows.h first.
 #include <tlhelp32.h>
-#include <wtsapi32.h>
 
 #include <cwchar>
 
-#include "platform/win32/system_library.h"
+#include "platform/win32/token_user.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
 
@@ -18,31 +17,6 @@ namespace {
 constexpr DWORD kTokenAccess = 0x28;
 // PROCESS_ALL_ACCESS as Windows XP defined it; later systems accept it.
 constexpr DWORD kProcessAllAccessXp = 0x1F0FFF;
-
-// The session of a process from Terminal Services' list of every process,
-// which needs no access to the process itself. wtsapi32.dll is loaded only
-// when a process refuses ProcessIdToSessionId: on a terminal server, where
-// another user's daemon runs.
-std::optional<uint32_t> SessionFromTerminalServices(DWORD process_id) {
-  static const auto enumerate =
-      win32::FindSystemFunction<decltype(::WTSEnumerateProcessesW)>(
-          L"wtsapi32.dll", "WTSEnumerateProcessesW");
-  static const auto free_memory =
-      win32::FindSystemFunction<decltype(::WTSFreeMemory)>(L"wtsapi32.dll",
-                                                           "WTSFreeMemory");
-  if (!enumerate || !free_memory) return std::nullopt;
-  WTS_PROCESS_INFOW* list = nullptr;
-  DWORD count = 0;
-  if (!enumerate(WTS_CURRENT_SERVER_HANDLE, 0, 1, &list, &count) || !list) {
-    return std::nullopt;
-  }
-  std::optional<uint32_t> session;
-  for (DWORD i = 0; i < count; ++i) {
-    if (list[i].ProcessId == process_id) session = list[i].SessionId;
-  }
-  free_memory(list);
-  return session;
-}
 
 class Win32ProcessTable final : public ProcessTable {
  public:
@@ -63,10 +37,23 @@ class Win32ProcessTable final : public ProcessTable {
     return entries;
   }
 
-  std::optional<uint32_t> SessionOf(uint32_t process_id) override {
-    DWORD session = 0;
-    if (::ProcessIdToSessionId(process_id, &session)) return session;
-    return SessionFromTerminalServices(process_id);
+  ProcessOwner OwnerOf(uint32_t process_id) override {
+    // The least access that reads a token: Windows grants it to the
+    // process's owner, SYSTEM and administrators, so a standard user is
+    // refused every other user's process. The session would tell nothing
+    // about the user, and asking for it needs more access than this.
+    win32::UniqueHandle process(
+        ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id));
+    if (!process) return ProcessOwner::kUnknown;
+    win32::UniqueHandle token;
+    if (!::OpenProcessToken(process.get(), TOKEN_QUERY, token.put())) {
+      return ProcessOwner::kUnknown;
+    }
+    const std::vector<BYTE> user = win32::TokenUserSid(token.get());
+    const std::vector<BYTE>& own = win32::OwnUserSid();
+    if (user.empty() || own.empty()) return ProcessOwner::kUnknown;
+    return win32::SameSid(own, user.data()) ? ProcessOwner::kCurrentUser
+                                            : ProcessOwner::kOtherUser;
   }
 
   bool IsNtFamily() override {
