@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/clock.h"
 #include "platform/instance_lock.h"
 #include "platform/process_table.h"
 
@@ -15,16 +16,23 @@ namespace zarn {
 // and is just ending hands it over within that time; one that supervises
 // keeps it, and the newcomer ends well within two seconds.
 inline constexpr uint32_t kInstanceLockWaitMs = 500;
+// How long the lock's holder waits for another process of our name to end.
+// A daemon that lost the lock ends after its own wait; one still there after
+// this is a copy that takes no lock (an older build) and makes us the second.
+inline constexpr uint32_t kOtherDaemonEndWaitMs = 3000;
+inline constexpr uint32_t kOtherDaemonPollMs = 100;
 
 // True when another daemon of our user runs, so that this one must end.
 //
-// The user's instance lock decides: its holder is the one daemon, so two
-// daemons started in the same instant never both end and never both run.
-// Only where no lock of ours can be had (another user made the name first)
-// does the count of our own user's processes named `exe_name` decide, as
-// before the lock; that count can't see a daemon starting in the same
-// instant, but another user can never lock us out.
-bool IsSecondInstance(InstanceLock& lock, ProcessTable& processes,
+// The user's instance lock decides between daemons that take it: its
+// holder is the one daemon, so two daemons started in the same instant never
+// both end and never both run. The holder still counts our own user's
+// processes named `exe_name`: one that is still there after
+// kOtherDaemonEndWaitMs takes no lock, and makes us the second instance as
+// it always did. Where no lock of ours can be had (another user made the
+// name first) the count alone decides; it can't see a daemon starting in the
+// same instant, but another user can never lock us out.
+bool IsSecondInstance(InstanceLock& lock, ProcessTable& processes, Clock& clock,
                       std::u16string_view exe_name);
 
 }  // namespace zarn

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "testing/fake_clock.h"
 #include "testing/fake_instance_lock.h"
 #include "testing/fake_process_table.h"
 
@@ -73,6 +75,7 @@ struct Other {
 };
 
 TEST(SingleInstanceTest, DecidesByTheLockAndOnlyWithoutItByOurUsersCount) {
+  FakeClock clock;
   const Other others[] = {
       {"alone", false, Owner::kUs, true},
       {"our daemon in another session", true, Owner::kUs, true},
@@ -87,14 +90,14 @@ TEST(SingleInstanceTest, DecidesByTheLockAndOnlyWithoutItByOurUsersCount) {
     bool second[5];
   };
   const Case cases[] = {
-      // Holding the lock we are the one daemon: a process of the name
-      // without it is starting beside us and will find the lock taken.
-      {"free", LockState::kFree, {false, false, false, false, false}},
+      // Holding the lock, a process of our user and name that stays
+      // beside us takes no lock (an older build): we are the second.
+      {"free", LockState::kFree, {false, true, false, false, false}},
       {"held", LockState::kHeld, {true, true, true, true, true}},
       {"holder ending",
        LockState::kHeldButEnding,
-       {false, false, false, false, false}},
-      {"abandoned", LockState::kAbandoned, {false, false, false, false, false}},
+       {false, true, false, false, false}},
+      {"abandoned", LockState::kAbandoned, {false, true, false, false, false}},
       // Without a lock of ours only our own user's processes count.
       {"squatted, openable",
        LockState::kSquatOpenable,
@@ -116,73 +119,90 @@ TEST(SingleInstanceTest, DecidesByTheLockAndOnlyWithoutItByOurUsersCount) {
       }
       FakeInstanceLock lock;
       Prepare(lock, c.lock);
-      EXPECT_EQ(IsSecondInstance(lock, processes, kExe), c.second[i]);
-      EXPECT_EQ(lock.held(), !c.second[i] && LockOfOurs(c.lock));
+      EXPECT_EQ(IsSecondInstance(lock, processes, clock, kExe), c.second[i]);
+      // A claimed lock is kept until the process ends, even where a copy
+      // that takes none makes us the second.
+      EXPECT_EQ(lock.held(), LockOfOurs(c.lock) && c.lock != LockState::kHeld);
     }
   }
 }
 
 TEST(SingleInstanceTest, WaitsForAHolderThatIsEnding) {
+  FakeClock clock;
   FakeInstanceLock lock;
   lock.HoldElsewhere();
   lock.set_holder_ends_after(kInstanceLockWaitMs);
   FakeProcessTable processes{4242, kExe};
-  EXPECT_FALSE(IsSecondInstance(lock, processes, kExe));
+  EXPECT_FALSE(IsSecondInstance(lock, processes, clock, kExe));
   EXPECT_TRUE(lock.took_abandoned());
   EXPECT_EQ(lock.waits(), std::vector<uint32_t>{kInstanceLockWaitMs});
 }
 
 // Two daemons of one user started in the same instant: each sees the other
-// in the process table, and their claims come in either order.
+// in the process table, and their claims come in either order. The one that
+// claims first waits for the other, which finds the lock taken and ends.
 TEST(SingleInstanceTest, OfTwoDaemonsStartedTogetherExactlyOneRuns) {
-  for (bool first_claims_first : {true, false}) {
-    SCOPED_TRACE(first_claims_first ? "first claims first" : "second first");
-    FakeProcessTable table_a{100, kExe};
-    table_a.AddProcess(200, kExe);
-    FakeProcessTable table_b{200, kExe};
-    table_b.AddProcess(100, kExe);
-    FakeInstanceLock lock_a;
-    FakeInstanceLock lock_b;
-    lock_b.ShareObjectWith(lock_a);
-
-    bool a_ends = false;
-    bool b_ends = false;
-    if (first_claims_first) {
-      a_ends = IsSecondInstance(lock_a, table_a, kExe);
-      b_ends = IsSecondInstance(lock_b, table_b, kExe);
+  for (bool a_claims_first : {true, false}) {
+    SCOPED_TRACE(a_claims_first ? "a claims first" : "b claims first");
+    struct Daemon {
+      explicit Daemon(uint32_t id) : table(id, kExe) {}
+      FakeProcessTable table;
+      FakeInstanceLock lock;
+      FakeClock clock;
+      std::optional<bool> ends;
+    };
+    Daemon a{100};
+    Daemon b{200};
+    a.table.AddProcess(200, kExe);
+    b.table.AddProcess(100, kExe);
+    b.lock.ShareObjectWith(a.lock);
+    // While one waits, the other decides; if it ends, it leaves the table.
+    auto decide = [](Daemon& self, Daemon& other, uint32_t other_id) {
+      self.clock.set_on_sleep([&self, &other, other_id] {
+        if (other.ends.has_value()) return;
+        other.ends =
+            IsSecondInstance(other.lock, other.table, other.clock, kExe);
+        if (*other.ends) self.table.Terminate(other_id, 0);
+      });
+      self.ends = IsSecondInstance(self.lock, self.table, self.clock, kExe);
+    };
+    if (a_claims_first) {
+      decide(a, b, 200);
     } else {
-      b_ends = IsSecondInstance(lock_b, table_b, kExe);
-      a_ends = IsSecondInstance(lock_a, table_a, kExe);
+      decide(b, a, 100);
     }
-    EXPECT_NE(a_ends, b_ends);
-    EXPECT_EQ(lock_a.held(), !a_ends);
-    EXPECT_EQ(lock_b.held(), !b_ends);
+    ASSERT_TRUE(a.ends.has_value() && b.ends.has_value());
+    EXPECT_NE(*a.ends, *b.ends);
+    EXPECT_EQ(a.lock.held(), !*a.ends);
+    EXPECT_EQ(b.lock.held(), !*b.ends);
   }
 }
 
 TEST(SingleInstanceTest, TheNextDaemonRunsAfterTheFirstHasEnded) {
+  FakeClock clock;
   FakeProcessTable table{300, kExe};
   FakeInstanceLock next;
   {
     auto first = std::make_unique<FakeInstanceLock>();
     next.ShareObjectWith(*first);
     FakeProcessTable first_table{100, kExe};
-    ASSERT_FALSE(IsSecondInstance(*first, first_table, kExe));
-    EXPECT_TRUE(IsSecondInstance(next, table, kExe));
+    ASSERT_FALSE(IsSecondInstance(*first, first_table, clock, kExe));
+    EXPECT_TRUE(IsSecondInstance(next, table, clock, kExe));
     // Ended in order: the destructor lets go.
   }
   EXPECT_FALSE(next.held_by_anyone());
-  EXPECT_FALSE(IsSecondInstance(next, table, kExe));
+  EXPECT_FALSE(IsSecondInstance(next, table, clock, kExe));
 
   // Ended without letting go (killed): the abandoned lock passes on too.
   FakeInstanceLock after;
   after.ShareObjectWith(next);
   next.Abandon();
-  EXPECT_FALSE(IsSecondInstance(after, table, kExe));
+  EXPECT_FALSE(IsSecondInstance(after, table, clock, kExe));
   EXPECT_TRUE(after.took_abandoned());
 }
 
 TEST(SingleInstanceTest, AnotherUsersNameNeverLocksUsOut) {
+  FakeClock clock;
   for (Squatter squatter :
        {Squatter::kOtherUserOpenable, Squatter::kOtherUserDenied}) {
     SCOPED_TRACE(squatter == Squatter::kOtherUserOpenable ? "openable"
@@ -193,10 +213,10 @@ TEST(SingleInstanceTest, AnotherUsersNameNeverLocksUsOut) {
     // The squatter's own daemon beside ours, openable or not.
     table.AddProcess(50, kExe, Owner::kOtherUser, true);
     table.AddProcess(51, kExe, Owner::kOtherUser, false);
-    EXPECT_FALSE(IsSecondInstance(lock, table, kExe));
+    EXPECT_FALSE(IsSecondInstance(lock, table, clock, kExe));
     // A real second copy of ours is still refused by the count.
     table.AddProcess(52, kExe);
-    EXPECT_TRUE(IsSecondInstance(lock, table, kExe));
+    EXPECT_TRUE(IsSecondInstance(lock, table, clock, kExe));
   }
 }
 

@@ -46,7 +46,7 @@ StartUpResult StartUp::Run() {
   values_.flags = ButtonFlags{};
   values_.debug_start = false;
   if (IsSecondInstance(platform_.instance_lock, platform_.processes,
-                       kDaemonExeName)) {
+                       platform_.clock, kDaemonExeName)) {
     return StartUpResult::kSecondInstance;
   }
   const std::u16string& command_line = platform_.command_line;
