@@ -413,6 +413,9 @@ const Caption kCaptions[] = {
     {L"Starte neu in 00:04:30", 3495, 255},
     {L"ZARN inaktiv, beende in 00:04:50", 3495, 255},
     {L"00:00:30", 3495, 255},
+    // The row of the restart limit; never wider than the rows above need.
+    {L"Automatische Neustarts:", 2160, 255},
+    {L"999 von 999 innerhalb 23:59:59", 3495, 255},
 };
 
 bool UnderWine() {
@@ -468,7 +471,7 @@ Fit MeasureCaptions(const LOGFONTW& font, UINT dpi) {
 TEST(Win32LabelFontTest, EveryCaptionFitsInEachFaceAtEachDpi) {
   std::printf(
       "%-26s %4s %4s %4s  caption width / label width, px: Label5 Label2 "
-      "Label4 CancelTime Status (2) Status2\n",
+      "Label4 CancelTime Status (2) Status2 Label6 Neustarts\n",
       "face drawn", "dpi", "gui", "font");
   for (const Face& face : kFaces) {
     SCOPED_TRACE(Utf8(face.name));
