@@ -122,6 +122,29 @@ RestartHistory ReadRestartHistory(std::u16string_view text,
   return history;
 }
 
+std::u16string UnreadableRestartsMessage(
+    const std::vector<std::u16string>& unreadable) {
+  constexpr size_t kNamed = 3;
+  constexpr size_t kLongest = 40;
+  std::u16string message =
+      u"ZARND: Unlesbare Einträge in DaemonRestarts "
+      u"verworfen: ";
+  for (size_t i = 0; i < unreadable.size() && i < kNamed; ++i) {
+    if (i > 0) message += u", ";
+    message += u'\'';
+    message += unreadable[i].size() > kLongest
+                   ? unreadable[i].substr(0, kLongest) + u"..."
+                   : unreadable[i];
+    message += u'\'';
+  }
+  if (unreadable.size() > kNamed) {
+    message += u" und " +
+               ToDecimal(static_cast<int64_t>(unreadable.size() - kNamed)) +
+               u" weitere";
+  }
+  return message;
+}
+
 std::u16string FormatRestartHistory(const std::vector<int64_t>& times) {
   std::u16string out;
   for (int64_t time : times) {

@@ -61,6 +61,11 @@ struct RestartHistory {
 RestartHistory ReadRestartHistory(std::u16string_view text,
                                   int64_t now_utc_seconds,
                                   const TimeLimit& span);
+// The log message that names the unreadable pieces: at most the first
+// three, each cut to 40 characters, then how many more there were.
+std::u16string UnreadableRestartsMessage(
+    const std::vector<std::u16string>& unreadable);
+
 // The value DaemonRestarts takes for `times`.
 std::u16string FormatRestartHistory(const std::vector<int64_t>& times);
 

@@ -193,6 +193,31 @@ TEST(RestartLimitTest, HistoryKeepsAtMostTheYoungest999) {
   EXPECT_TRUE(history.changed);
 }
 
+TEST(RestartLimitTest, UnreadablePiecesAreNamedInOneShortLine) {
+  struct Case {
+    std::vector<std::u16string> pieces;
+    const char16_t* message;
+  };
+  const std::u16string long_piece(50, u'x');
+  const Case cases[] = {
+      {{u"gestern"},
+       u"ZARND: Unlesbare Einträge in DaemonRestarts verworfen: 'gestern'"},
+      {{u"a", u"b", u"c"},
+       u"ZARND: Unlesbare Einträge in DaemonRestarts verworfen: 'a', 'b', "
+       u"'c'"},
+      {{u"a", u"b", u"c", u"d", u"e"},
+       u"ZARND: Unlesbare Einträge in DaemonRestarts verworfen: 'a', 'b', "
+       u"'c' und 2 weitere"},
+      {{long_piece},
+       u"ZARND: Unlesbare Einträge in DaemonRestarts verworfen: "
+       u"'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx...'"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.pieces.size());
+    EXPECT_EQ(UnreadableRestartsMessage(c.pieces), c.message);
+  }
+}
+
 TEST(RestartLimitTest, FormatJoinsWithSemicolons) {
   EXPECT_EQ(FormatRestartHistory({}), u"");
   EXPECT_EQ(FormatRestartHistory(

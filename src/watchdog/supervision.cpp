@@ -181,15 +181,8 @@ SupervisionEnd Supervision::Restart(const ClockReading& now) {
   if (history) {
     const RestartLimit& limit = *values_.restart_limit;
     if (!history->unreadable.empty()) {
-      std::u16string pieces;
-      for (const std::u16string& piece : history->unreadable) {
-        pieces += (pieces.empty() ? u"'" : u", '") + piece + u"'";
-      }
       log_.WriteDaemonLog(now.local,
-                          u"ZARND: Unlesbare Einträge in DaemonRestarts "
-                          u"verworfen: " +
-                              pieces,
-                          0, 0);
+                          UnreadableRestartsMessage(history->unreadable), 0, 0);
     }
     if (history->times.size() >= static_cast<size_t>(limit.max_restarts)) {
       if (history->changed) {
