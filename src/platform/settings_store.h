@@ -45,6 +45,9 @@ inline constexpr std::u16string_view kPellamShowStatusform =
     u"PellamShowStatusform";
 inline constexpr std::u16string_view kDaemonLog = u"DaemonLog";
 inline constexpr std::u16string_view kProcessIds = u"ProcessIDs";
+// The daemon's own: the UTC times of the restarts it made within the span
+// of the restart limit, shared by every daemon of the user.
+inline constexpr std::u16string_view kDaemonRestarts = u"DaemonRestarts";
 }  // namespace settings
 
 }  // namespace zarn

@@ -1,5 +1,6 @@
-// The status window as the supervision loop sees it: three captions,
-// show, hide, unload, and the moment in which its two buttons act.
+// The status window as the supervision loop sees it: three captions (and
+// a fourth where restarts are limited), show, hide, unload, and the moment
+// in which its two buttons act.
 #ifndef ZARN_PLATFORM_STATUS_VIEW_H_
 #define ZARN_PLATFORM_STATUS_VIEW_H_
 
@@ -8,7 +9,10 @@
 
 namespace zarn {
 
-enum class StatusLabel { kCancelTime, kStatus, kStatus2 };
+// kRestarts, the restarts within the span of the restart limit, is set
+// only where that limit is on; its row is not shown until it is set, and
+// the window looks as without it.
+enum class StatusLabel { kCancelTime, kStatus, kStatus2, kRestarts };
 
 // Set by the window's button handlers, read by the loop at its next step.
 struct ButtonFlags {

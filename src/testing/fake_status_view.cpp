@@ -16,6 +16,8 @@ const char* LabelName(StatusLabel label) {
       return "Status";
     case StatusLabel::kStatus2:
       return "Status2";
+    case StatusLabel::kRestarts:
+      return "Restarts";
   }
   return "?";
 }

@@ -3,13 +3,16 @@
 #ifndef ZARN_WATCHDOG_DAEMON_VALUES_H_
 #define ZARN_WATCHDOG_DAEMON_VALUES_H_
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/date_time.h"
 #include "common/time_limit.h"
 #include "platform/settings_store.h"
 #include "platform/status_view.h"
+#include "watchdog/restart_limit.h"
 
 namespace zarn {
 
@@ -39,6 +42,11 @@ struct DaemonValues {
   // second: the never-reported deadline counts running time from here.
   int64_t supervision_start_running_ms = 0;
   std::u16string daemon_command;  // DaemonCommand, taken from DAEMONCOMMAND
+  // RESTARTMAX within RESTARTTIME; nullopt: restarts are not limited.
+  std::optional<RestartLimit> restart_limit;
+  // With a limit: for each restart within the span when the window was
+  // shown, the running time at which it leaves the span.
+  std::vector<int64_t> restarts_leave_span_running_ms;
 };
 
 // CurrentLimit: the limit that fits what the checker is busy with now.

@@ -70,6 +70,7 @@ StartUpResult StartUp::Run() {
     return StartUpResult::kNoDaemonCommand;
   }
   settings.WriteSetting(settings::kDaemonCommand, u"");
+  if (values_.restart_limit) ShowRestarts(shown);
   view.ProcessPendingEvents(values_.flags);
   return StartUpResult::kSupervise;
 }
@@ -99,6 +100,7 @@ void StartUp::ReadConfiguration() {
     values_.load_time = ReadLimit(u"LOADTIME", kLoadTimeFallback);
     values_.special_cells_time =
         ReadLimit(u"SPECIALCELLSTIME", kSpecialCellsTimeFallback);
+    values_.restart_limit = ReadRestartLimit();
   }
   if (reader_.GetSection(u"Velmora-Suite Scheduler")) {
     values_.scheduler_temp_folder =
@@ -124,9 +126,67 @@ TimeLimit StartUp::ReadLimit(std::u16string_view key,
       u"hh:mm:ss. Der Wert wird auf ";
   message += fallback;
   message += u" gesetzt.";
+  ReportConfiguration(message);
+  return TimeLimit::FromText(fallback);
+}
+
+std::optional<RestartLimit> StartUp::ReadRestartLimit() {
+  const std::u16string max_text = reader_.GetValue(u"RESTARTMAX");
+  const std::u16string span_text = reader_.GetValue(u"RESTARTTIME");
+  if (max_text.empty() && span_text.empty()) return std::nullopt;
+  const std::optional<int> max = ParseRestartMax(max_text);
+  const std::optional<TimeLimit> span = ParseRestartSpan(span_text);
+  constexpr std::u16string_view kOff = u" Neustarts werden nicht begrenzt.";
+  if (!max_text.empty() && !max) {
+    ReportConfiguration(
+        std::u16string(u"Die RESTARTMAX in der Sektion [ZARN] der "
+                       u"Konfiguration ist keine ganze Zahl von 1 bis 999.") +
+        std::u16string(kOff));
+  }
+  if (!span_text.empty() && !span) {
+    ReportConfiguration(
+        std::u16string(u"Die RESTARTTIME in der Sektion [ZARN] der "
+                       u"Konfiguration ist keine Zeitspanne von 00:00:01 bis "
+                       u"23:59:59 im Format hh:mm:ss.") +
+        std::u16string(kOff));
+  }
+  // Half a limit is no limit; the key that is there must not pass unseen.
+  if (max_text.empty() && span) {
+    ReportConfiguration(std::u16string(u"In der Sektion [ZARN] der "
+                                       u"Konfiguration fehlt RESTARTMAX zu "
+                                       u"RESTARTTIME.") +
+                        std::u16string(kOff));
+  }
+  if (span_text.empty() && max) {
+    ReportConfiguration(std::u16string(u"In der Sektion [ZARN] der "
+                                       u"Konfiguration fehlt RESTARTTIME zu "
+                                       u"RESTARTMAX.") +
+                        std::u16string(kOff));
+  }
+  if (!max || !span) return std::nullopt;
+  return RestartLimit{*max, *span};
+}
+
+void StartUp::ShowRestarts(const ClockReading& shown) {
+  const RestartLimit& limit = *values_.restart_limit;
+  const int64_t now_s = shown.UtcSeconds();
+  const RestartHistory history = ReadRestartHistory(
+      platform_.settings.ReadSetting(settings::kDaemonRestarts, u""), now_s,
+      limit.span);
+  values_.restarts_leave_span_running_ms.clear();
+  for (int64_t time : history.times) {
+    values_.restarts_leave_span_running_ms.push_back(
+        shown.RunningAtSecondStart() +
+        (time + limit.span.seconds() - now_s) * 1000);
+  }
+  platform_.status_view.SetCaption(
+      StatusLabel::kRestarts,
+      limit.Caption(static_cast<int>(history.times.size())));
+}
+
+void StartUp::ReportConfiguration(std::u16string_view message) {
   platform_.message_box.Show(message, BuildTitle(),
                              MessageKind::kCriticalSystemModal);
-  return TimeLimit::FromText(fallback);
 }
 
 std::u16string StartUp::ResolveTempFolder(std::u16string_view default_folder) {

@@ -4,6 +4,7 @@
 #ifndef ZARN_WATCHDOG_START_UP_H_
 #define ZARN_WATCHDOG_START_UP_H_
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,13 @@ class StartUp {
   // choice, its limits and its temporary folders.
   void ReadConfiguration();
   TimeLimit ReadLimit(std::u16string_view key, std::u16string_view fallback);
+  // RESTARTMAX and RESTARTTIME; a limit only when both are there and well
+  // formed. Anything else but two missing keys is reported.
+  std::optional<RestartLimit> ReadRestartLimit();
+  // The restarts within the span as DaemonRestarts gives them, into the
+  // window and `values_`.
+  void ShowRestarts(const ClockReading& shown);
+  void ReportConfiguration(std::u16string_view message);
   // The three steps that make a TEMPPFAD folder of the selected section
   // exist; `default_folder` stands in for an empty TEMPPFAD.
   std::u16string ResolveTempFolder(std::u16string_view default_folder);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -158,6 +159,101 @@ TEST_F(StartUpTest, AnotherUsersDaemonIsNoSecondInstance) {
 TEST_F(StartUpTest, KeepsTheLockWhileItSupervises) {
   EXPECT_EQ(Run(), StartUpResult::kSupervise);
   EXPECT_TRUE(fake_.instance_lock.held());
+}
+
+TEST_F(StartUpTest, RestartLimitNeedsBothKeysWellFormedAndReportsTheRest) {
+  const std::u16string off = u" Neustarts werden nicht begrenzt.";
+  const std::u16string bad_max =
+      u"Die RESTARTMAX in der Sektion [ZARN] der Konfiguration ist keine "
+      u"ganze Zahl von 1 bis 999." +
+      off;
+  const std::u16string bad_time =
+      u"Die RESTARTTIME in der Sektion [ZARN] der Konfiguration ist keine "
+      u"Zeitspanne von 00:00:01 bis 23:59:59 im Format hh:mm:ss." +
+      off;
+  const std::u16string no_max =
+      u"In der Sektion [ZARN] der Konfiguration fehlt RESTARTMAX zu "
+      u"RESTARTTIME." +
+      off;
+  const std::u16string no_time =
+      u"In der Sektion [ZARN] der Konfiguration fehlt RESTARTTIME zu "
+      u"RESTARTMAX." +
+      off;
+  struct Case {
+    const char* lines;
+    int max;  // 0: no limit
+    const char16_t* span;
+    std::vector<std::u16string> messages;
+  };
+  const Case cases[] = {
+      {"", 0, u"", {}},
+      {"RESTARTMAX=\r\nRESTARTTIME=\r\n", 0, u"", {}},
+      {"RESTARTMAX=2\r\nRESTARTTIME=00:10:00\r\n", 2, u"00:10:00", {}},
+      {"RESTARTMAX = 3 \r\nRESTARTTIME = 01:00:00\r\n", 3, u"01:00:00", {}},
+      {"RESTARTMAX=2\r\n", 0, u"", {no_time}},
+      {"RESTARTTIME=00:10:00\r\n", 0, u"", {no_max}},
+      {"RESTARTMAX=0\r\nRESTARTTIME=00:10:00\r\n", 0, u"", {bad_max}},
+      {"RESTARTMAX=zwei\r\nRESTARTTIME=00:10:00\r\n", 0, u"", {bad_max}},
+      {"RESTARTMAX=2\r\nRESTARTTIME=0:10:00\r\n", 0, u"", {bad_time}},
+      {"RESTARTMAX=2\r\nRESTARTTIME=00:00:00\r\n", 0, u"", {bad_time}},
+      {"RESTARTMAX=2\r\nRESTARTTIME=24:00:00\r\n", 0, u"", {bad_time}},
+      {"RESTARTMAX=-1\r\nRESTARTTIME=1h\r\n", 0, u"", {bad_max, bad_time}},
+      // The malformed key is reported; the missing one adds nothing.
+      {"RESTARTMAX=x\r\n", 0, u"", {bad_max}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines);
+    FakePlatform fake;
+    fake.settings.Set(settings::kDaemonCommand, u"RUN");
+    fake.file_system.AddFile(
+        u"C:\\Tools\\Daemon\\ZARN.cfg",
+        std::string("[ZARN]\r\nCANCELTIME=00:05:00\r\n") + c.lines);
+    Platform platform = fake.platform();
+    Unc unc(fake.network_drives);
+    Helpers helpers(fake.file_system, fake.http, unc);
+    CfgReader reader(helpers, fake.file_system, fake.code_pages);
+    DaemonValues values;
+    StartUp(platform, helpers, reader, values).Run();
+    if (c.max == 0) {
+      EXPECT_FALSE(values.restart_limit.has_value());
+      EXPECT_FALSE(fake.status_view.Caption(StatusLabel::kRestarts));
+      const auto& reads = fake.settings.reads();
+      EXPECT_EQ(std::count(reads.begin(), reads.end(),
+                           std::u16string(settings::kDaemonRestarts)),
+                0);
+    } else {
+      ASSERT_TRUE(values.restart_limit.has_value());
+      EXPECT_EQ(values.restart_limit->max_restarts, c.max);
+      EXPECT_EQ(values.restart_limit->span.text(), c.span);
+    }
+    std::vector<std::u16string> shown;
+    for (const ShownMessage& m : fake.message_box.shown()) {
+      shown.push_back(m.text);
+      EXPECT_EQ(m.title, u"ZARN Daemon (Build: 1-0-0)");
+      EXPECT_EQ(m.kind, MessageKind::kCriticalSystemModal);
+    }
+    EXPECT_EQ(shown, c.messages);
+  }
+}
+
+TEST_F(StartUpTest, RestartsWithinTheSpanAreShownOnceTheWindowIsUp) {
+  AddConfig(u"ZARN.cfg", "[ZARN]\r\nRESTARTMAX=3\r\nRESTARTTIME=01:00:00\r\n");
+  // 09:00 in Berlin is 08:00 UTC: two restarts within the hour, one older,
+  // one unreadable.
+  fake_.settings.Set(settings::kDaemonRestarts,
+                     u"2026-12-07T06:59:00Z;2026-12-07T07:30:00Z;kaputt;"
+                     u"2026-12-07T07:59:59Z");
+  EXPECT_EQ(Run(), StartUpResult::kSupervise);
+  EXPECT_EQ(fake_.status_view.Caption(StatusLabel::kRestarts),
+            u"2 von 3 innerhalb 01:00:00");
+  // They leave the span at 08:30:00 and 08:59:59 UTC, in running time.
+  const int64_t start = values_.supervision_start_running_ms;
+  EXPECT_EQ(values_.restarts_leave_span_running_ms,
+            (std::vector<int64_t>{start + 1800 * 1000, start + 3599 * 1000}));
+  // Reading is all start-up does with the value.
+  EXPECT_EQ(fake_.settings.Get(settings::kDaemonRestarts),
+            u"2026-12-07T06:59:00Z;2026-12-07T07:30:00Z;kaputt;"
+            u"2026-12-07T07:59:59Z");
 }
 
 }  // namespace

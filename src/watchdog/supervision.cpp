@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
+
+#include "common/text.h"
 
 namespace zarn {
 namespace {
@@ -35,7 +38,8 @@ Supervision::Supervision(Platform& platform, DaemonValues& values,
       cleanup_(cleanup),
       log_(log),
       launch_(launch),
-      never_reported_text_(platform.regional.FormatDateTime(kNeverReported)) {}
+      never_reported_text_(platform.regional.FormatDateTime(kNeverReported)),
+      restarts_shown_(values.restarts_leave_span_running_ms.size()) {}
 
 SupervisionEnd Supervision::Run() {
   for (;;) {
@@ -70,6 +74,7 @@ std::optional<SupervisionEnd> Supervision::RunCycle() {
   // The one reading of the clocks in this cycle.
   const ClockReading now = platform_.clock.Read();
   if (text != report_text_) Observe(std::move(text), now);
+  if (values_.restart_limit) ShowRestarts(now);
   if (report_anchor_ms_) return ReportedCycle(now);
   return NeverReportedCycle(now);
 }
@@ -100,8 +105,7 @@ std::optional<SupervisionEnd> Supervision::ReportedCycle(
   deadline_ms_ = DeadlineAfter(*report_anchor_ms_, limit);
   pause_ms_ = PauseToNextSecond(*report_anchor_ms_, now);
   if (age > limit.seconds() || values_.flags.restart_requested) {
-    Restart(now);
-    return SupervisionEnd::kRestarted;
+    return Restart(now);
   }
   if (age >= kCountdownSeconds) {
     view.SetCaption(StatusLabel::kStatus,
@@ -146,11 +150,64 @@ std::optional<SupervisionEnd> Supervision::NeverReportedCycle(
   return std::nullopt;
 }
 
-void Supervision::Restart(const ClockReading& now) {
+void Supervision::ShowRestarts(const ClockReading& now) {
+  const std::vector<int64_t>& leave = values_.restarts_leave_span_running_ms;
+  const size_t within = static_cast<size_t>(
+      std::count_if(leave.begin(), leave.end(),
+                    [&](int64_t at) { return at > now.running_ms; }));
+  if (within == restarts_shown_) return;
+  restarts_shown_ = within;
+  platform_.status_view.SetCaption(
+      StatusLabel::kRestarts,
+      values_.restart_limit->Caption(static_cast<int>(within)));
+}
+
+SupervisionEnd Supervision::Restart(const ClockReading& now) {
   SettingsStore& settings = platform_.settings;
+  // The history is read afresh: another daemon of the user may have
+  // restarted its checker since this one started.
+  std::optional<RestartHistory> history;
+  const bool counted =
+      values_.restart_limit && !values_.flags.restart_requested;
+  if (counted) {
+    history =
+        ReadRestartHistory(settings.ReadSetting(settings::kDaemonRestarts, u""),
+                           now.UtcSeconds(), values_.restart_limit->span);
+  }
   const std::u16string caption =
       settings.ReadSetting(settings::kLiveStatusCaption, u"");
   if (cleanup_.IsExcelWindowOpen(caption)) cleanup_.CleanUpExcel();
+
+  if (history) {
+    const RestartLimit& limit = *values_.restart_limit;
+    if (!history->unreadable.empty()) {
+      log_.WriteDaemonLog(now.local,
+                          UnreadableRestartsMessage(history->unreadable), 0, 0);
+    }
+    if (history->times.size() >= static_cast<size_t>(limit.max_restarts)) {
+      if (history->changed) {
+        settings.WriteSetting(settings::kDaemonRestarts,
+                              FormatRestartHistory(history->times));
+      }
+      const std::u16string workbook =
+          values_.program_folder +
+          settings.ReadSetting(settings::kLiveStatusExec, u"");
+      log_.WriteDaemonLog(
+          now.local,
+          u"ZARND: Kein Neustart von ZARN '" + workbook + u"': Grenze von " +
+              ToDecimal(limit.max_restarts) + u" Neustarts innerhalb " +
+              limit.span.text() + u" erreicht",
+          0, 0);
+      platform_.status_view.Hide();
+      platform_.status_view.Unload();
+      return SupervisionEnd::kRestartLimitReached;
+    }
+    // Counted before anything is handed over: a daemon that dies on the
+    // way has restarted once too often rather than once too few.
+    history->times.push_back(now.UtcSeconds());
+    settings.WriteSetting(settings::kDaemonRestarts,
+                          FormatRestartHistory(history->times));
+  }
 
   // The restarted checker finds these whether or not Excel comes up.
   settings.WriteSetting(settings::kStartedByDaemon, u"True");
@@ -168,6 +225,7 @@ void Supervision::Restart(const ClockReading& now) {
 
   platform_.status_view.Hide();
   platform_.status_view.Unload();
+  return SupervisionEnd::kRestarted;
 }
 
 }  // namespace zarn

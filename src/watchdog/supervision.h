@@ -27,6 +27,9 @@ enum class SupervisionEnd {
   kFinished,   // LiveStatus = "Finished"
   kNoReport,   // no report within the limit from SupervisionStart
   kRestarted,  // the checker was restarted
+  // Overdue at the restart limit: the hung Excel was cleared away, but the
+  // checker was not started again and nothing was handed over.
+  kRestartLimitReached,
 };
 
 class Supervision {
@@ -81,7 +84,14 @@ class Supervision {
   void Observe(std::u16string text, const ClockReading& now);
   std::optional<SupervisionEnd> ReportedCycle(const ClockReading& now);
   std::optional<SupervisionEnd> NeverReportedCycle(const ClockReading& now);
-  void Restart(const ClockReading& now);
+  // kRestarted, or kRestartLimitReached when the restart is due to the
+  // silence and the user's daemons have made RESTARTMAX restarts within
+  // RESTARTTIME already. A restart the user asked for is neither refused
+  // nor counted.
+  SupervisionEnd Restart(const ClockReading& now);
+  // With a restart limit, sets the window's count anew when a restart has
+  // left the span since; no settings read.
+  void ShowRestarts(const ClockReading& now);
   const TimeLimit& Limit();
   // A span as the window shows it; a span already run out shows as zero.
   std::u16string Remaining(int64_t seconds);
@@ -99,6 +109,8 @@ class Supervision {
   std::optional<int64_t> deadline_ms_;
   uint32_t pause_ms_ = 1000;
   bool cleanup_prepared_ = false;
+  // The count of restarts within the span that the window shows.
+  size_t restarts_shown_ = 0;
 };
 
 }  // namespace zarn

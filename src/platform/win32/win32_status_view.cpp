@@ -28,10 +28,16 @@ struct ControlLayout {
   bool bold;
   int left, top, width, height;  // twips
   const wchar_t* text;           // at design time
+  // Hidden until its caption is set: the row of the restart limit.
+  bool restarts_row = false;
 };
 
+// The headline's height while the row of the restart limit, which lies in
+// its lower part, is shown: still room for its one line at 12 points.
+constexpr int kLabel1HeightAboveRestartsTwips = 375;
+
 // In tab order: they are made in this order, so the z-order follows it.
-constexpr std::array<ControlLayout, 9> kControls = {{
+constexpr std::array<ControlLayout, 11> kControls = {{
     {kLabel1Id, false, true, 120, 105, 5895, 615,
      L"Die Analyse des ZARNs wird überwacht."},
     {kCmdAbbruchId, true, true, 210, 1920, 5880, 615, L"Überwachung abbrechen"},
@@ -44,6 +50,9 @@ constexpr std::array<ControlLayout, 9> kControls = {{
     {kCancelTimeId, false, false, 3210, 840, 2760, 255, L""},
     {kLabel5Id, false, false, 315, 840, 2760, 255,
      L"Neustart bei Inaktivität des ZARN nach:"},
+    {kLabel6Id, false, false, 360, 480, 2160, 255, L"Automatische Neustarts:",
+     true},
+    {kNeustartsId, false, false, 2520, 480, 3495, 255, L"", true},
 }};
 
 int ControlIdOf(StatusLabel label) {
@@ -54,6 +63,8 @@ int ControlIdOf(StatusLabel label) {
       return kStatusId;
     case StatusLabel::kStatus2:
       return kStatus2Id;
+    case StatusLabel::kRestarts:
+      return kNeustartsId;
   }
   return 0;
 }
@@ -65,7 +76,7 @@ struct ValueSample {
   int id;
   const wchar_t* text;
 };
-constexpr std::array<ValueSample, 9> kValueSamples = {{
+constexpr std::array<ValueSample, 10> kValueSamples = {{
     {kCancelTimeId, L"00:30:00"},
     {kStatusId, L"Initialisiere..."},
     {kStatusId, L"Überwache..."},
@@ -75,6 +86,7 @@ constexpr std::array<ValueSample, 9> kValueSamples = {{
     {kStatusId, L"ZARN inaktiv, beende in 12:04:50 AM"},
     {kStatus2Id, L"00:00:30"},
     {kStatus2Id, L"12:00:30 AM"},
+    {kNeustartsId, L"999 von 999 innerhalb 23:59:59"},
 }};
 
 const ControlLayout& LayoutOf(int id) {
@@ -175,6 +187,7 @@ class Win32StatusView final : public StatusView {
     }
     shown = win32::ToWide(text);
     ::SetDlgItemTextW(window_, ControlIdOf(label), shown.c_str());
+    if (label == StatusLabel::kRestarts && !restarts_shown_) ShowRestartsRow();
   }
 
   bool Show() override {
@@ -275,7 +288,7 @@ class Win32StatusView final : public StatusView {
     for (const ControlLayout& control : kControls) {
       // Only the buttons take the focus; labels show captions verbatim.
       const DWORD style =
-          WS_CHILD | WS_VISIBLE |
+          WS_CHILD | (control.restarts_row ? 0 : WS_VISIBLE) |
           (control.button ? WS_TABSTOP | BS_PUSHBUTTON : SS_LEFT | SS_NOPREFIX);
       if (!::CreateWindowExW(
               0, control.button ? L"BUTTON" : L"STATIC", control.text, style, 0,
@@ -289,6 +302,17 @@ class Win32StatusView final : public StatusView {
     }
     Layout(win32::DpiForWindow(window_));
     return true;
+  }
+
+  // The headline makes room for the row below its line.
+  void ShowRestartsRow() {
+    restarts_shown_ = true;
+    Layout(win32::DpiForWindow(window_));
+    for (const ControlLayout& control : kControls) {
+      if (control.restarts_row) {
+        ::ShowWindow(::GetDlgItem(window_, control.id), SW_SHOWNA);
+      }
+    }
   }
 
   // Places the window's client area and every control for `dpi`, with
@@ -313,10 +337,13 @@ class Win32StatusView final : public StatusView {
 
     for (const ControlLayout& control : kControls) {
       HWND child = ::GetDlgItem(window_, control.id);
+      const int height = control.id == kLabel1Id && restarts_shown_
+                             ? kLabel1HeightAboveRestartsTwips
+                             : control.height;
       ::SetWindowPos(child, nullptr, win32::TwipsToPixels(control.left, dpi),
                      win32::TwipsToPixels(control.top, dpi),
                      win32::TwipsToPixels(control.width, dpi),
-                     win32::TwipsToPixels(control.height, dpi),
+                     win32::TwipsToPixels(height, dpi),
                      SWP_NOZORDER | SWP_NOACTIVATE);
       HFONT font = control.bold ? bold_font_ : label_font_;
       ::SendMessageW(child, WM_SETFONT,
@@ -335,7 +362,8 @@ class Win32StatusView final : public StatusView {
 
   HWND window_ = nullptr;
   // The captions as set, by StatusLabel; the labels start out empty.
-  std::array<std::wstring, 3> captions_;
+  std::array<std::wstring, 4> captions_;
+  bool restarts_shown_ = false;
   HWND last_focus_ = nullptr;
   HFONT bold_font_ = nullptr;
   HFONT label_font_ = nullptr;

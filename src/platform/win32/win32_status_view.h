@@ -27,6 +27,9 @@ enum StatusControlId : int {
   kStatus2Id = 107,
   kCmdAbbruchId = 108,
   kNeuStartenId = 109,
+  // The row of the restart limit, shown only where that limit is on.
+  kLabel6Id = 110,
+  kNeustartsId = 111,
 };
 
 // The window belongs to the calling thread, which must be the thread that

@@ -23,6 +23,9 @@ struct ExpectedControl {
   int left, top, width, height;  // pixels at 96 DPI
   const wchar_t* text;
   bool bold;
+  // The row of the restart limit: made, but hidden until its caption is
+  // set.
+  bool hidden = false;
 };
 
 // The window's controls in tab order, which is also their z-order.
@@ -40,6 +43,9 @@ const std::vector<ExpectedControl> kExpected = {
     {kCancelTimeId, L"Static", 214, 56, 184, 17, L"00:05:00", false},
     {kLabel5Id, L"Static", 21, 56, 184, 17,
      L"Neustart bei Inaktivität des ZARN nach:", false},
+    {kLabel6Id, L"Static", 24, 32, 144, 17, L"Automatische Neustarts:", false,
+     true},
+    {kNeustartsId, L"Static", 168, 32, 233, 17, L"", false, true},
 };
 
 std::wstring TextOf(HWND window) {
@@ -131,7 +137,7 @@ TEST_F(Win32StatusViewTest, ShowsAPlainTopLevelWindowOfTheFormsSize) {
   EXPECT_FALSE(flags_.restart_requested);
 }
 
-TEST_F(Win32StatusViewTest, HasTheNineControlsInTabOrderWithTextsAndPlaces) {
+TEST_F(Win32StatusViewTest, HasTheControlsInTabOrderWithTextsAndPlaces) {
   HWND child = ::GetWindow(window_, GW_CHILD);
   for (const ExpectedControl& expected : kExpected) {
     SCOPED_TRACE(testing::Message() << "control " << expected.id);
@@ -139,6 +145,7 @@ TEST_F(Win32StatusViewTest, HasTheNineControlsInTabOrderWithTextsAndPlaces) {
     EXPECT_EQ(::GetDlgCtrlID(child), expected.id);
     EXPECT_EQ(ClassOf(child), expected.window_class);
     EXPECT_EQ(TextOf(child), expected.text);
+    EXPECT_EQ(::IsWindowVisible(child) != 0, !expected.hidden);
     const RECT rect = RectInParent(child);
     EXPECT_EQ(rect.left, expected.left);
     EXPECT_EQ(rect.top, expected.top);
@@ -162,7 +169,7 @@ TEST_F(Win32StatusViewTest, HasTheNineControlsInTabOrderWithTextsAndPlaces) {
     }
     child = ::GetWindow(child, GW_HWNDNEXT);
   }
-  EXPECT_EQ(child, nullptr) << "more than nine controls";
+  EXPECT_EQ(child, nullptr) << "more than eleven controls";
 }
 
 TEST_F(Win32StatusViewTest, EveryCaptionFitsItsLabelOnOneLine) {
@@ -312,6 +319,48 @@ TEST_F(Win32StatusViewTest, HideKeepsTheWindowAndUnloadDestroysIt) {
   EXPECT_EQ(win32::FindOwnWindow(kStatusWindowClass, nullptr), nullptr);
 }
 
+TEST_F(Win32StatusViewTest, RestartsRowAppearsBelowTheHeadlineOnlyWhenSet) {
+  HWND label1 = ::GetDlgItem(window_, kLabel1Id);
+  HWND caption = ::GetDlgItem(window_, kLabel6Id);
+  HWND value = ::GetDlgItem(window_, kNeustartsId);
+  RECT window_before = {};
+  ::GetWindowRect(window_, &window_before);
+  EXPECT_FALSE(::IsWindowVisible(caption));
+  EXPECT_FALSE(::IsWindowVisible(value));
+  EXPECT_EQ(RectInParent(label1).bottom, 48);
+
+  view_->SetCaption(StatusLabel::kRestarts, u"999 von 999 innerhalb 23:59:59");
+  view_->ProcessPendingEvents(flags_);
+  EXPECT_TRUE(::IsWindowVisible(caption));
+  EXPECT_TRUE(::IsWindowVisible(value));
+  EXPECT_EQ(TextOf(value), L"999 von 999 innerhalb 23:59:59");
+  // The headline gives up its empty second line to the row, and keeps its
+  // one line whole; the window keeps its size and the other rows.
+  const RECT headline = RectInParent(label1);
+  EXPECT_EQ(headline.bottom, 32);
+  EXPECT_EQ(RectInParent(value).top, 32);
+  HFONT bold =
+      reinterpret_cast<HFONT>(::SendMessageW(label1, WM_GETFONT, 0, 0));
+  const TextSize one =
+      Measure(label1, bold, TextOf(label1), headline.right - headline.left);
+  EXPECT_LE(one.height, headline.bottom - headline.top);
+  for (HWND label : {caption, value}) {
+    HFONT font =
+        reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0));
+    const RECT rect = RectInParent(label);
+    const std::wstring text = TextOf(label);
+    EXPECT_EQ(Measure(label, font, text, rect.right - rect.left).height,
+              Measure(label, font, text, 0).line_height)
+        << Utf8(text);
+    EXPECT_LE(rect.bottom, RectInParent(::GetDlgItem(window_, kLabel5Id)).top);
+  }
+  RECT window_after = {};
+  ::GetWindowRect(window_, &window_after);
+  EXPECT_EQ(window_after.bottom - window_after.top,
+            window_before.bottom - window_before.top);
+  EXPECT_EQ(RectInParent(::GetDlgItem(window_, kStatusId)).top, 79);
+}
+
 TEST_F(Win32StatusViewTest, ADpiChangeLaysTheFormOutAgain) {
   RECT suggested = {};
   ::GetWindowRect(window_, &suggested);
@@ -364,6 +413,9 @@ const Caption kCaptions[] = {
     {L"Starte neu in 00:04:30", 3495, 255},
     {L"ZARN inaktiv, beende in 00:04:50", 3495, 255},
     {L"00:00:30", 3495, 255},
+    // The row of the restart limit; never wider than the rows above need.
+    {L"Automatische Neustarts:", 2160, 255},
+    {L"999 von 999 innerhalb 23:59:59", 3495, 255},
 };
 
 bool UnderWine() {
@@ -419,7 +471,7 @@ Fit MeasureCaptions(const LOGFONTW& font, UINT dpi) {
 TEST(Win32LabelFontTest, EveryCaptionFitsInEachFaceAtEachDpi) {
   std::printf(
       "%-26s %4s %4s %4s  caption width / label width, px: Label5 Label2 "
-      "Label4 CancelTime Status (2) Status2\n",
+      "Label4 CancelTime Status (2) Status2 Label6 Neustarts\n",
       "face drawn", "dpi", "gui", "font");
   for (const Face& face : kFaces) {
     SCOPED_TRACE(Utf8(face.name));
