@@ -282,6 +282,36 @@ TEST(SupervisionClockTest,
   }
 }
 
+TEST(SupervisionClockTest, DaylightSavingTurnedOffLeavesAFreshReportFresh) {
+  // "Adjust for daylight saving time automatically" is off: in July the
+  // system's clock, and so the checker, shows standard time. A report found
+  // at the start, and one written later, are fresh.
+  const FakeTimeZone berlin = FakeTimeZone::EuropeBerlin();
+  struct Case {
+    const char* name;
+    FakeTimeZone zone;
+  };
+  const Case cases[] = {
+      {"setting on", berlin},
+      {"off, the rules know it", berlin.WithDaylightSavingOff(true)},
+      {"off, the rules don't", berlin.WithDaylightSavingOff(false)},
+  };
+  for (const Case& c : cases) {
+    for (const bool later_report : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (later_report ? ", later" : ""));
+      std::vector<Event> events = {Report(0)};
+      if (later_report) events.push_back(Report(100));
+      const DaemonRun run =
+          RunDaemon(DateTime::FromCivil(2026, 7, 15, 12, 0, 0), c.zone, events);
+      EXPECT_EQ(run.end_at, later_report ? 401 : 301);
+      EXPECT_EQ(run.At(0).status2, u"00:00:00");
+      EXPECT_EQ(run.At(100).status2, later_report ? u"00:00:00" : u"00:01:40");
+      EXPECT_EQ(run.log, LogLine(later_report ? "15.07.2026 12:06:41"
+                                              : "15.07.2026 12:05:01"));
+    }
+  }
+}
+
 TEST(SupervisionClockTest, DeadlineIsTheFirstRunningMillisecondPastTheLimit) {
   // The report is first seen at 09:00:00 and `seen_ms` into that second of
   // the wall clock. The restart comes when a steady wall clock passes
