@@ -3,11 +3,13 @@
 #ifndef ZARN_WATCHDOG_DAEMON_VALUES_H_
 #define ZARN_WATCHDOG_DAEMON_VALUES_H_
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "common/date_time.h"
 #include "common/time_limit.h"
+#include "platform/clock.h"
 #include "platform/settings_store.h"
 #include "platform/status_view.h"
 
@@ -38,6 +40,8 @@ struct DaemonValues {
   // The running time (ClockReading::running_ms) at the start of that
   // second: the never-reported deadline counts running time from here.
   int64_t supervision_start_running_ms = 0;
+  // Both clocks as the window was shown; nullopt before.
+  std::optional<ClockReading> supervision_start_clocks;
   std::u16string daemon_command;  // DaemonCommand, taken from DAEMONCOMMAND
 };
 

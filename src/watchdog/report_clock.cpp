@@ -1,6 +1,7 @@
 #include "watchdog/report_clock.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace zarn {
 namespace {
@@ -9,6 +10,12 @@ namespace {
 // `now_s`, the later where both are not.
 int64_t NotInTheFuture(const UtcReadings& utc, int64_t now_s) {
   return utc.later <= now_s ? utc.later : utc.earlier;
+}
+
+// How far the wall clock is ahead of the running clock: it changes only
+// when the wall clock is stepped or the machine sleeps.
+int64_t WallLead(const ClockReading& clocks) {
+  return clocks.utc_ms - clocks.running_ms;
 }
 
 }  // namespace
@@ -34,12 +41,31 @@ UtcReadings ReportClock::ToUtc(DateTime local, const ClockReading& now) {
   return UtcReadings{utc, utc};
 }
 
-int64_t ReportClock::FirstReport(DateTime written, const ClockReading& now) {
+int64_t ReportClock::FirstReport(DateTime written,
+                                 const std::optional<ClockReading>& start,
+                                 const ClockReading& now) {
+  const UtcReadings utc = ToUtc(written, now);
   // Counted from the start of the wall clock's second, so that with a
   // steady clock the age in whole seconds is now - written, as the clock
   // shows them.
-  return now.RunningAtUtc(
-      NotInTheFuture(ToUtc(written, now), now.UtcSeconds()));
+  const int64_t by_now =
+      now.RunningAtUtc(NotInTheFuture(utc, now.UtcSeconds()));
+  if (!start || std::abs(WallLead(*start) - WallLead(now)) < kStepMs) {
+    return by_now;
+  }
+  // The wall clock was stepped while the daemon started. A text written
+  // before the step is placed by the clocks at the start, one written
+  // after it by the clocks now; the younger never restarts early.
+  std::optional<int64_t> youngest;
+  for (const ClockReading* clocks : {&now, &*start}) {
+    for (const int64_t second : {utc.earlier, utc.later}) {
+      const int64_t at = clocks->RunningAtUtc(second);
+      if (at <= now.running_ms && (!youngest || at > *youngest)) {
+        youngest = at;
+      }
+    }
+  }
+  return youngest.value_or(by_now);
 }
 
 int64_t ReportClock::NewReport(DateTime written, const ClockReading& previous,

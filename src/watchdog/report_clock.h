@@ -36,12 +36,23 @@ class ReportClock {
   // automatically" turned off), or the zone was changed under us.
   UtcReadings ToUtc(DateTime local, const ClockReading& now);
 
+  // A change of the wall clock against the running clock by less than
+  // this between two readings is the jitter of reading the two one after
+  // the other (the running clock ticks in up to 16 ms), not a step.
+  static constexpr int64_t kStepMs = 1000;
+
   // The running time at which a report of the local time `written` was
   // 0 seconds old, counted from the start of its second, when it is the
   // first text the daemon reads: by the wall clocks alone. A time that the
   // autumn change showed twice is taken at the showing that is not in the
-  // future, the later where both are not.
-  int64_t FirstReport(DateTime written, const ClockReading& now);
+  // future, the later where both are not. `start` is the daemon's reading
+  // of the clocks as its window appeared, where there is one: when the
+  // wall clock was stepped between it and `now`, the text was written
+  // before the step or after it, and the youngest of the two readings that
+  // is not in the future counts.
+  int64_t FirstReport(DateTime written,
+                      const std::optional<ClockReading>& start,
+                      const ClockReading& now);
   // The same for a text that changed since the daemon's previous reading
   // of the clocks, `previous`: at least 0 and at most the running time
   // since `previous` plus the second that the text drops.

@@ -50,7 +50,8 @@ TEST(ReportClockTest, ReportsConvertAsTheSystemsClockShowedThem) {
     ASSERT_EQ(now.local, c.now);
     const UtcReadings utc = reports.ToUtc(c.now - 10, now);
     EXPECT_EQ(utc.later, now.UtcSeconds() - 10);
-    EXPECT_EQ(now.RunningAtSecondStart() - reports.FirstReport(c.now - 10, now),
+    EXPECT_EQ(now.RunningAtSecondStart() -
+                  reports.FirstReport(c.now - 10, std::nullopt, now),
               10 * 1000);
   }
 }
@@ -86,6 +87,43 @@ TEST(ReportClockTest, ChangedReportAgesFromZeroToTheTimeSinceThePreviousRead) {
     const ClockReading now = clock.Read();
     EXPECT_EQ(
         now.running_ms - reports.NewReport(nine + c.written_s, previous, now),
+        c.age_ms);
+  }
+}
+
+TEST(ReportClockTest, FirstReportIsPlacedAcrossAStepWhileTheDaemonStarted) {
+  // The window appears at 09:00:00.300; the first read comes 0.9 s later,
+  // after the wall clock moved by `wall_step_ms`.
+  struct Case {
+    const char* name;
+    int64_t wall_step_ms;
+    int64_t written_s;  // the text, from 09:00:00 as the clock showed it
+    int64_t age_ms;     // at the first read
+  };
+  constexpr int64_t kTwoHoursMs = 2 * kHour * 1000;
+  const Case cases[] = {
+      {"no step, from the future", 0, 2, -800},
+      {"no step, ten minutes old", 0, -600, 601200},
+      {"no step to speak of: 0.5 s", 500, 0, 1700},
+      {"+2 h, written before", kTwoHoursMs, 0, 1200},
+      {"+2 h, ten minutes old", kTwoHoursMs, -600, 601200},
+      {"+2 h, written after", kTwoHoursMs, 2 * kHour + 1, 200},
+      {"-2 h, written before", -kTwoHoursMs, 0, 1200},
+      {"-2 h, ten minutes old", -kTwoHoursMs, -600, 601200},
+      {"-2 h, written after", -kTwoHoursMs, -2 * kHour + 1, 200},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const DateTime nine = At(2026, 12, 7, 9, 0, 0);
+    FakeClock clock(nine);
+    ReportClock reports(clock);
+    clock.Advance(300);
+    const ClockReading start = clock.Read();
+    clock.Advance(900);
+    clock.StepWall(c.wall_step_ms);
+    const ClockReading now = clock.Read();
+    EXPECT_EQ(
+        now.running_ms - reports.FirstReport(nine + c.written_s, start, now),
         c.age_ms);
   }
 }

@@ -62,6 +62,7 @@ StartUpResult StartUp::Run() {
   const ClockReading shown = platform_.clock.Read();
   values_.supervision_start = shown.local;
   values_.supervision_start_running_ms = shown.RunningAtSecondStart();
+  values_.supervision_start_clocks = shown;
   view.SetCaption(StatusLabel::kStatus, u"Überwache...");
 
   values_.daemon_command = settings.ReadSetting(settings::kDaemonCommand, u"");

@@ -86,7 +86,8 @@ void Supervision::Observe(std::u16string text, const ClockReading& now) {
   // since was written after the last cycle's read.
   report_anchor_ms_ = last_reading_
                           ? report_clock_.NewReport(*last, *last_reading_, now)
-                          : report_clock_.FirstReport(*last, now);
+                          : report_clock_.FirstReport(
+                                *last, values_.supervision_start_clocks, now);
 }
 
 std::optional<SupervisionEnd> Supervision::ReportedCycle(
