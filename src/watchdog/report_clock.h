@@ -46,7 +46,7 @@ class ReportClock {
   // first text the daemon reads: by the wall clocks alone. A time that the
   // autumn change showed twice is taken at the showing that is not in the
   // future, the later where both are not. `start` is the daemon's reading
-  // of the clocks as its window appeared, where there is one: when the
+  // of the clocks before its window appeared, where there is one: when the
   // wall clock was stepped between it and `now`, the text was written
   // before the step or after it, and the youngest of the two readings that
   // is not in the future counts.

@@ -114,8 +114,9 @@ class SupervisionTest : public ::testing::Test {
     cycles_.push_back(c);
   }
   size_t counted_ = 0;
-  // Start-up reads the clocks once, for SupervisionStart.
-  int clock_counted_ = 1;
+  // Start-up reads the clocks twice: before the window appears, and for
+  // SupervisionStart.
+  int clock_counted_ = 2;
 };
 
 TEST_F(SupervisionTest, FinishedEndsEvenWhenTheReportIsOverdue) {
