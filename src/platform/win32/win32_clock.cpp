@@ -78,23 +78,23 @@ class Win32Clock final : public Clock {
         std::memcmp(&current, &current_, sizeof current) != 0) {
       std::memcpy(&current_, &current, sizeof current);
       rules_year_ = year;
-      if (current.DynamicDaylightTimeDisabled) {
-        // "Adjust for daylight saving time automatically" is off: the
-        // system's clock shows standard time all year. Nothing documents
-        // that the year's rules know of that setting, so they are not
-        // asked. Without change dates the system ignores StandardBias; it
-        // is part of standard time all the same.
-        rules_ = {};
-        rules_.Bias = current.Bias + current.StandardBias;
-      } else if (!::GetTimeZoneInformationForYear(static_cast<USHORT>(year),
-                                                  nullptr, &rules_)) {
-        // The current rules, for want of the year's.
+      // With dynamic daylight saving time disabled the system uses the
+      // fixed transition dates of the current settings, every year; the
+      // user's "Adjust for daylight saving time automatically" turned off
+      // leaves none, and standard time all year. Nothing documents that
+      // the year's rules know of that setting, so they are not asked.
+      if (current.DynamicDaylightTimeDisabled ||
+          !::GetTimeZoneInformationForYear(static_cast<USHORT>(year), nullptr,
+                                           &rules_)) {
         rules_ = {};
         rules_.Bias = current.Bias;
         rules_.StandardDate = current.StandardDate;
-        rules_.StandardBias = current.StandardBias;
         rules_.DaylightDate = current.DaylightDate;
         rules_.DaylightBias = current.DaylightBias;
+        // Ignored without a StandardDate.
+        if (current.StandardDate.wMonth != 0) {
+          rules_.StandardBias = current.StandardBias;
+        }
       }
     }
     return &rules_;
