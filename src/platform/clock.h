@@ -14,8 +14,9 @@ namespace zarn {
 
 // One reading of both clocks, taken together.
 struct ClockReading {
-  // The local wall time, truncated to the whole second: what the log line
-  // and the checker's own reports show.
+  // The local wall time, truncated to the whole second, as the system's
+  // own clock shows it (GetLocalTime, VB's Now): what the log line and the
+  // checker's own reports show.
   DateTime local;
   // The wall clock in UTC: milliseconds since 30 December 1899, 00:00:00
   // UTC. Its sub-second part is the local time's too.
@@ -32,6 +33,13 @@ struct ClockReading {
   int64_t RunningAtSecondStart() const {
     return running_ms - (utc_ms - UtcSeconds() * 1000);
   }
+  // The running time at which the wall clock showed the start of the UTC
+  // second `utc_second`, had it run steadily up to this reading.
+  int64_t RunningAtUtc(int64_t utc_second) const {
+    return running_ms - (utc_ms - utc_second * 1000);
+  }
+  // Seconds east of UTC that the system's clock applies now.
+  int64_t OffsetSeconds() const { return local.seconds() - UtcSeconds(); }
 };
 
 // A local civil time on the UTC scale, in whole seconds since 30 December
@@ -70,7 +78,8 @@ class Clock {
   // Both clocks now. A supervision cycle reads them once.
   virtual ClockReading Read() = 0;
   // `local` as UTC by the local time zone's rules for that date, whatever
-  // the rules of today.
+  // the rules of today, with the user's daylight-saving setting honoured
+  // where the system tells it.
   virtual UtcReadings LocalToUtc(DateTime local) = 0;
   // Blocks the thread for `milliseconds` without processing window events.
   virtual void Sleep(uint32_t milliseconds) = 0;

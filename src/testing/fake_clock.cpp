@@ -5,7 +5,7 @@
 
 namespace zarn {
 FakeClock::FakeClock(DateTime start, FakeTimeZone zone)
-    : zone_(zone), utc_ms_(zone_.ToUtc(start).earlier * 1000) {}
+    : zone_(zone), utc_ms_(zone_.ShownToUtc(start).earlier * 1000) {}
 
 ClockReading FakeClock::Read() {
   ++reads_;

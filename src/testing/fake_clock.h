@@ -18,8 +18,9 @@ namespace zarn {
 
 class FakeClock final : public Clock {
  public:
-  // Starts at the local time `start` (in the autumn's doubled hour, its
-  // first showing) with the machine running for an hour already.
+  // Starts at the local time `start` as the zone's system clock shows it
+  // (in the autumn's doubled hour, its first showing) with the machine
+  // running for an hour already.
   explicit FakeClock(DateTime start = DateTime::FromCivil(2026, 12, 7, 9, 0, 0),
                      FakeTimeZone zone = FakeTimeZone::EuropeBerlin());
 
@@ -31,9 +32,11 @@ class FakeClock final : public Clock {
   DateTime Now() const;
   // Moves both clocks without a Sleep, as work inside a cycle would.
   void Advance(int64_t milliseconds);
-  // Moves the wall clock alone: a manual setting, a time-sync step, or the
-  // hours a machine spent asleep, which the running clock does not count.
+  // Moves the wall clock alone: a manual setting or a time-sync step.
   void StepWall(int64_t milliseconds) { utc_ms_ += milliseconds; }
+  // The machine sleeps or hibernates for `milliseconds`: the running clock
+  // stands still, and at the resume the wall clock has moved on.
+  void Suspend(int64_t milliseconds) { StepWall(milliseconds); }
   // Running time since the clock was made.
   int64_t elapsed_ms() const { return running_ms_ - kRunningAtStartMs; }
   int reads() const { return reads_; }

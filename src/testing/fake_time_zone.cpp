@@ -37,8 +37,17 @@ int64_t FakeTimeZone::ChangeAt(int year, const ZoneChange& change,
          offset;
 }
 
-int64_t FakeTimeZone::OffsetAt(int64_t utc) const {
-  if (!daylight_start_ || !daylight_end_) return standard_offset_;
+FakeTimeZone FakeTimeZone::WithDaylightSavingOff(bool rules_follow) const {
+  FakeTimeZone zone = *this;
+  zone.daylight_saving_off_ = true;
+  zone.rules_follow_setting_ = rules_follow;
+  return zone;
+}
+
+int64_t FakeTimeZone::OffsetBy(bool daylight_saving, int64_t utc) const {
+  if (!daylight_saving || !daylight_start_ || !daylight_end_) {
+    return standard_offset_;
+  }
   const int year = DateTime::FromSeconds(utc + standard_offset_).ToCivil().year;
   const int64_t start = ChangeAt(year, *daylight_start_, standard_offset_);
   const int64_t end = ChangeAt(year, *daylight_end_, daylight_offset_);
@@ -48,15 +57,31 @@ int64_t FakeTimeZone::OffsetAt(int64_t utc) const {
   return daylight ? daylight_offset_ : standard_offset_;
 }
 
+int64_t FakeTimeZone::OffsetAt(int64_t utc) const {
+  return OffsetBy(!daylight_saving_off_, utc);
+}
+
 DateTime FakeTimeZone::ToLocal(int64_t utc) const {
   return DateTime::FromSeconds(utc + OffsetAt(utc));
 }
 
-UtcReadings FakeTimeZone::ToUtc(DateTime local) const {
+UtcReadings FakeTimeZone::ReadingsBy(bool daylight_saving,
+                                     DateTime local) const {
+  const auto shown = [&](int64_t utc) {
+    return DateTime::FromSeconds(utc + OffsetBy(daylight_saving, utc)) == local;
+  };
   const int64_t by_standard = local.seconds() - standard_offset_;
   const int64_t by_daylight = local.seconds() - daylight_offset_;
-  return UtcReadings::Of(by_standard, ToLocal(by_standard) == local,
-                         by_daylight, ToLocal(by_daylight) == local);
+  return UtcReadings::Of(by_standard, shown(by_standard), by_daylight,
+                         shown(by_daylight));
+}
+
+UtcReadings FakeTimeZone::ToUtc(DateTime local) const {
+  return ReadingsBy(!(daylight_saving_off_ && rules_follow_setting_), local);
+}
+
+UtcReadings FakeTimeZone::ShownToUtc(DateTime local) const {
+  return ReadingsBy(!daylight_saving_off_, local);
 }
 
 }  // namespace zarn

@@ -1,6 +1,9 @@
 // A local time zone with daylight-saving rules in the form Windows keeps
 // them (the n-th Sunday of a month at a local hour), so that tests can
-// cross the spring and autumn changes of both hemispheres.
+// cross the spring and autumn changes of both hemispheres. Like Windows,
+// and unlike Wine, it knows the user's setting "Adjust for daylight saving
+// time automatically": turned off, the system's clock shows standard time
+// all year, and the zone's per-year rules may or may not say so.
 #ifndef ZARN_TESTING_FAKE_TIME_ZONE_H_
 #define ZARN_TESTING_FAKE_TIME_ZONE_H_
 
@@ -30,11 +33,21 @@ class FakeTimeZone {
   static FakeTimeZone AustraliaSydney();
   static FakeTimeZone Utc();
 
-  // Seconds east of UTC in force at the UTC second `utc`.
+  // This zone with "Adjust for daylight saving time automatically" turned
+  // off (DynamicDaylightTimeDisabled). `rules_follow` says whether the
+  // rules that ToUtc gives, as Clock::LocalToUtc does, know it; nothing
+  // documents that GetTimeZoneInformationForYear's do.
+  FakeTimeZone WithDaylightSavingOff(bool rules_follow) const;
+
+  // Seconds east of UTC that the system's clock applies at the UTC second
+  // `utc`.
   int64_t OffsetAt(int64_t utc) const;
+  // The system's clock at the UTC second `utc`: what GetLocalTime shows.
   DateTime ToLocal(int64_t utc) const;
-  // What Clock::LocalToUtc promises, by these rules.
+  // What Clock::LocalToUtc promises, by the zone's rules for the date.
   UtcReadings ToUtc(DateTime local) const;
+  // `local` as the system's clock showed it, on the UTC scale.
+  UtcReadings ShownToUtc(DateTime local) const;
 
  private:
   FakeTimeZone(int64_t standard_offset, int64_t daylight_offset,
@@ -46,11 +59,17 @@ class FakeTimeZone {
         daylight_end_(daylight_end) {}
   // The UTC second of `change` in `year`, the clock showing `offset` before.
   static int64_t ChangeAt(int year, const ZoneChange& change, int64_t offset);
+  // The offset at `utc` by the daylight-saving rules, or standard time
+  // all year when `daylight_saving` is false.
+  int64_t OffsetBy(bool daylight_saving, int64_t utc) const;
+  UtcReadings ReadingsBy(bool daylight_saving, DateTime local) const;
 
   int64_t standard_offset_;
   int64_t daylight_offset_;
   std::optional<ZoneChange> daylight_start_;
   std::optional<ZoneChange> daylight_end_;
+  bool daylight_saving_off_ = false;
+  bool rules_follow_setting_ = false;
 };
 
 }  // namespace zarn

@@ -73,5 +73,33 @@ TEST(FakeTimeZoneTest, ChangesFallOnTheZonesSundaysInBothHemispheres) {
   }
 }
 
+TEST(FakeTimeZoneTest, DaylightSavingOffShowsStandardTimeAllYear) {
+  // 15 July 2026, 10:00 UTC: 12:00 summer time in Berlin, 11:00 standard.
+  const int64_t utc = Utc(2026, 7, 15, 10, 0, 0);
+  const DateTime summer = DateTime::FromCivil(2026, 7, 15, 12, 0, 0);
+  const DateTime standard = DateTime::FromCivil(2026, 7, 15, 11, 0, 0);
+  const auto once = [](int64_t s) { return UtcReadings{s, s}; };
+  struct Case {
+    const char* name;
+    FakeTimeZone zone;
+    DateTime shown;     // the system's clock at `utc`
+    UtcReadings rules;  // what the rules make of `shown`
+  };
+  const FakeTimeZone berlin = FakeTimeZone::EuropeBerlin();
+  const Case cases[] = {
+      {"on", berlin, summer, once(utc)},
+      {"off, rules follow", berlin.WithDaylightSavingOff(true), standard,
+       once(utc)},
+      {"off, rules unaware", berlin.WithDaylightSavingOff(false), standard,
+       once(utc - 3600)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.zone.ToLocal(utc), c.shown);
+    EXPECT_EQ(c.zone.ShownToUtc(c.shown), once(utc));
+    EXPECT_EQ(c.zone.ToUtc(c.shown), c.rules);
+  }
+}
+
 }  // namespace
 }  // namespace zarn

@@ -10,6 +10,7 @@
 
 #include "common/date_time.h"
 #include "common/time_limit.h"
+#include "platform/clock.h"
 #include "platform/settings_store.h"
 #include "platform/status_view.h"
 #include "watchdog/restart_limit.h"
@@ -41,6 +42,8 @@ struct DaemonValues {
   // The running time (ClockReading::running_ms) at the start of that
   // second: the never-reported deadline counts running time from here.
   int64_t supervision_start_running_ms = 0;
+  // Both clocks just before the window was shown; nullopt before.
+  std::optional<ClockReading> start_clocks;
   std::u16string daemon_command;  // DaemonCommand, taken from DAEMONCOMMAND
   // RESTARTMAX within RESTARTTIME; nullopt: restarts are not limited.
   std::optional<RestartLimit> restart_limit;

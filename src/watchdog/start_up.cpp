@@ -58,6 +58,10 @@ StartUpResult StartUp::Run() {
                   CurrentLimit(settings, values_).text());
   view.SetCaption(StatusLabel::kStatus, u"Initialisiere...");
   view.SetCaption(StatusLabel::kStatus2, u"");
+  // The window may be visible well before ShowWindow returns, under Wine
+  // by more than a second: a step of the wall clock from here on up to
+  // the first read is seen (ReportClock::FirstReport).
+  values_.start_clocks = platform_.clock.Read();
   view.Show();
   const ClockReading shown = platform_.clock.Read();
   values_.supervision_start = shown.local;

@@ -39,6 +39,7 @@ Supervision::Supervision(Platform& platform, DaemonValues& values,
       log_(log),
       launch_(launch),
       never_reported_text_(platform.regional.FormatDateTime(kNeverReported)),
+      report_clock_(platform.clock),
       restarts_shown_(values.restarts_leave_span_running_ms.size()) {}
 
 SupervisionEnd Supervision::Run() {
@@ -74,6 +75,7 @@ std::optional<SupervisionEnd> Supervision::RunCycle() {
   // The one reading of the clocks in this cycle.
   const ClockReading now = platform_.clock.Read();
   if (text != report_text_) Observe(std::move(text), now);
+  last_reading_ = now;
   if (values_.restart_limit) ShowRestarts(now);
   if (report_anchor_ms_) return ReportedCycle(now);
   return NeverReportedCycle(now);
@@ -85,16 +87,12 @@ void Supervision::Observe(std::u16string text, const ClockReading& now) {
   const std::optional<DateTime> last = platform_.regional.ParseDateTime(text);
   report_text_ = std::move(text);
   if (!last || *last == kNeverReported) return;
-  // In the hour the autumn change doubles, the checker's clock showed this
-  // time twice: the showing that is not in the future is the youngest.
-  const UtcReadings written = platform_.clock.LocalToUtc(*last);
-  const int64_t now_s = now.UtcSeconds();
-  const int64_t written_s =
-      written.later <= now_s ? written.later : written.earlier;
-  // Counted from the start of the wall clock's second, so that with a
-  // steady clock the age in whole seconds is now - last, as the clock
-  // shows them.
-  report_anchor_ms_ = now.RunningAtSecondStart() - (now_s - written_s) * 1000;
+  // A text found at the first read may be of any age. One that changed
+  // since was written after the last cycle's read.
+  report_anchor_ms_ =
+      last_reading_
+          ? report_clock_.NewReport(*last, *last_reading_, now)
+          : report_clock_.FirstReport(*last, values_.start_clocks, now);
 }
 
 std::optional<SupervisionEnd> Supervision::ReportedCycle(

@@ -3,7 +3,8 @@
 // the checker when it has been silent too long or the user asks for it.
 // Silence is counted on the running clock: a step of the wall clock, a
 // daylight-saving change or a sleep of the machine neither ages a report
-// nor makes it younger. Each pause ends just after the next whole second of
+// nor makes it younger, also when it comes between the report and the
+// daemon's next read. Each pause ends just after the next whole second of
 // the silence, so the captions tick with it and the restart follows the
 // limit's end within a few hundredths of a second.
 #ifndef ZARN_WATCHDOG_SUPERVISION_H_
@@ -19,6 +20,7 @@
 #include "watchdog/checker_launch.h"
 #include "watchdog/daemon_log.h"
 #include "watchdog/daemon_values.h"
+#include "watchdog/report_clock.h"
 
 namespace zarn {
 
@@ -79,8 +81,8 @@ class Supervision {
 
  private:
   // Takes a LiveStatusTime text that differs from the last cycle's. A
-  // report's age is taken once, now, from the wall clocks compared in UTC,
-  // and from then on grows with the running clock alone.
+  // report's age is taken once, now (ReportClock), and from then on grows
+  // with the running clock alone.
   void Observe(std::u16string text, const ClockReading& now);
   std::optional<SupervisionEnd> ReportedCycle(const ClockReading& now);
   std::optional<SupervisionEnd> NeverReportedCycle(const ClockReading& now);
@@ -103,8 +105,11 @@ class Supervision {
   CheckerLaunch& launch_;
   // What a missing LiveStatusTime reads as: the marker's regional text.
   const std::u16string never_reported_text_;
-  // The LiveStatusTime text of the last cycle; nullopt before the first.
+  ReportClock report_clock_;
+  // The LiveStatusTime text and the clocks of the last cycle; nullopt
+  // before the first.
   std::optional<std::u16string> report_text_;
+  std::optional<ClockReading> last_reading_;
   std::optional<int64_t> report_anchor_ms_;
   std::optional<int64_t> deadline_ms_;
   uint32_t pause_ms_ = 1000;

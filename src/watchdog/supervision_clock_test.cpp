@@ -23,14 +23,19 @@ constexpr char16_t kLogPath[] = u"C:\\Logs\\daemon.log";
 
 // What happens just before the cycle at a second of running time, counted
 // from the daemon's start.
+// Events of the same second happen in the order listed.
 struct Event {
   int64_t at;
   int64_t wall_step = 0;  // seconds the wall clock alone moves
   bool report = false;    // then the checker reports its wall clock's time
+  int64_t asleep = 0;     // then the machine sleeps for so many seconds
 };
 
 Event Report(int64_t at) { return Event{at, 0, true}; }
 Event Step(int64_t at, int64_t seconds) { return Event{at, seconds, false}; }
+Event Asleep(int64_t at, int64_t seconds) {
+  return Event{at, 0, false, seconds};
+}
 
 struct Shown {
   std::u16string status;
@@ -57,7 +62,8 @@ DaemonRun RunDaemon(DateTime start, FakeTimeZone zone,
   fake.settings.Set(settings::kDaemonCommand, u"RUN");
   fake.settings.Set(settings::kDaemonLog, kLogPath);
   fake.file_system.AddFolder(u"C:\\Logs");
-  fake.clock.set_sleep_limit(1000);
+  // Room for a restart that comes hours late, so that it fails as such.
+  fake.clock.set_sleep_limit(20000);
   DaemonRun run;
   const auto running = [&] { return fake.clock.elapsed_ms() / 1000; };
   const auto record = [&](int64_t at) {
@@ -73,6 +79,7 @@ DaemonRun RunDaemon(DateTime start, FakeTimeZone zone,
         fake.settings.Set(settings::kLiveStatusTime,
                           fake.regional.FormatDateTime(fake.clock.Now()));
       }
+      fake.clock.Suspend(e.asleep * 1000);
     }
   };
   play();
@@ -233,6 +240,75 @@ TEST(SupervisionClockTest,
     EXPECT_EQ(run.At(c.look_at).status, c.shown.status);
     EXPECT_EQ(run.At(c.look_at).status2, c.shown.status2);
     EXPECT_EQ(run.log, c.log_stamp ? LogLine(c.log_stamp) : "");
+  }
+}
+
+TEST(SupervisionClockTest,
+     StepOrSleepBetweenAReportAndTheNextReadChangesNoAge) {
+  // The checker reports at 0 s and once more at 100 s; before the daemon
+  // reads that report, the wall clock moves or the machine sleeps. The
+  // report is fresh when read, and the restart comes 301 s after it.
+  struct Case {
+    const char* name;
+    std::vector<Event> events;
+    const char* log_stamp;
+  };
+  const Case cases[] = {
+      {"no step", {Report(0), Report(100)}, "07.12.2026 09:06:41"},
+      {"+2 h",
+       {Report(0), Report(100), Step(100, 2 * kHour)},
+       "07.12.2026 11:06:41"},
+      {"-2 h",
+       {Report(0), Report(100), Step(100, -2 * kHour)},
+       "07.12.2026 07:06:41"},
+      {"asleep for 9 h",
+       {Report(0), Report(100), Asleep(100, 9 * kHour)},
+       "07.12.2026 18:06:41"},
+      {"asleep for 9 h, then set back 1 h",
+       {Report(0), Report(100), Asleep(100, 9 * kHour), Step(100, -kHour)},
+       "07.12.2026 17:06:41"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const DaemonRun run = RunDaemon(DateTime::FromCivil(2026, 12, 7, 9, 0, 0),
+                                    FakeTimeZone::EuropeBerlin(), c.events);
+    EXPECT_TRUE(run.restarted);
+    EXPECT_EQ(run.end_at, 401);
+    EXPECT_EQ(run.At(100).status, u"Überwache...");
+    EXPECT_EQ(run.At(100).status2, u"00:00:00");
+    EXPECT_EQ(run.At(101).status2, u"00:00:01");
+    EXPECT_EQ(run.At(400).status, u"Starte neu in 00:00:00");
+    EXPECT_EQ(run.log, LogLine(c.log_stamp));
+  }
+}
+
+TEST(SupervisionClockTest, DaylightSavingTurnedOffLeavesAFreshReportFresh) {
+  // "Adjust for daylight saving time automatically" is off: in July the
+  // system's clock, and so the checker, shows standard time. A report found
+  // at the start, and one written later, are fresh.
+  const FakeTimeZone berlin = FakeTimeZone::EuropeBerlin();
+  struct Case {
+    const char* name;
+    FakeTimeZone zone;
+  };
+  const Case cases[] = {
+      {"setting on", berlin},
+      {"off, the rules know it", berlin.WithDaylightSavingOff(true)},
+      {"off, the rules don't", berlin.WithDaylightSavingOff(false)},
+  };
+  for (const Case& c : cases) {
+    for (const bool later_report : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (later_report ? ", later" : ""));
+      std::vector<Event> events = {Report(0)};
+      if (later_report) events.push_back(Report(100));
+      const DaemonRun run =
+          RunDaemon(DateTime::FromCivil(2026, 7, 15, 12, 0, 0), c.zone, events);
+      EXPECT_EQ(run.end_at, later_report ? 401 : 301);
+      EXPECT_EQ(run.At(0).status2, u"00:00:00");
+      EXPECT_EQ(run.At(100).status2, later_report ? u"00:00:00" : u"00:01:40");
+      EXPECT_EQ(run.log, LogLine(later_report ? "15.07.2026 12:06:41"
+                                              : "15.07.2026 12:05:01"));
+    }
   }
 }
 

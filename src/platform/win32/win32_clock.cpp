@@ -32,11 +32,13 @@ class Win32Clock final : public Clock {
         static_cast<int64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime;
     reading.utc_ms = (ticks - kFileTimeAtDateEpoch) / kTicksPerMs;
     // The local time of the same moment, so that both never disagree
-    // about the second.
-    SYSTEMTIME utc;
+    // about the second, as the system's own clock shows it (GetLocalTime,
+    // and so the checker's Now): by the bias the system applies now, with
+    // the daylight-saving setting as the user left it.
+    FILETIME local_file_time;
     SYSTEMTIME local;
-    if (::FileTimeToSystemTime(&now, &utc) &&
-        ::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+    if (::FileTimeToLocalFileTime(&now, &local_file_time) &&
+        ::FileTimeToSystemTime(&local_file_time, &local)) {
       reading.local = FromSystemTime(local);
     } else {
       reading.local = DateTime::FromSeconds(reading.UtcSeconds());
@@ -64,19 +66,35 @@ class Win32Clock final : public Clock {
  private:
   // The zone's rules for `year`. The year's rules come from the registry,
   // which costs a hundred times a reading of the clocks, so they are kept
-  // until the year or the machine's current zone changes.
+  // until the year or the machine's current zone or setting changes.
   TIME_ZONE_INFORMATION* RulesFor(int year) {
-    TIME_ZONE_INFORMATION current = {};
-    if (::GetTimeZoneInformation(&current) == TIME_ZONE_ID_INVALID) {
+    DYNAMIC_TIME_ZONE_INFORMATION current;
+    // Compared whole below, padding included.
+    std::memset(&current, 0, sizeof current);
+    if (::GetDynamicTimeZoneInformation(&current) == TIME_ZONE_ID_INVALID) {
       return nullptr;
     }
     if (rules_year_ != year ||
         std::memcmp(&current, &current_, sizeof current) != 0) {
-      current_ = current;
+      std::memcpy(&current_, &current, sizeof current);
       rules_year_ = year;
-      if (!::GetTimeZoneInformationForYear(static_cast<USHORT>(year), nullptr,
+      // With dynamic daylight saving time disabled the system uses the
+      // fixed transition dates of the current settings, every year; the
+      // user's "Adjust for daylight saving time automatically" turned off
+      // leaves none, and standard time all year. Nothing documents that
+      // the year's rules know of that setting, so they are not asked.
+      if (current.DynamicDaylightTimeDisabled ||
+          !::GetTimeZoneInformationForYear(static_cast<USHORT>(year), nullptr,
                                            &rules_)) {
-        rules_ = current;
+        rules_ = {};
+        rules_.Bias = current.Bias;
+        rules_.StandardDate = current.StandardDate;
+        rules_.DaylightDate = current.DaylightDate;
+        rules_.DaylightBias = current.DaylightBias;
+        // Ignored without a StandardDate.
+        if (current.StandardDate.wMonth != 0) {
+          rules_.StandardBias = current.StandardBias;
+        }
       }
     }
     return &rules_;
@@ -90,7 +108,7 @@ class Win32Clock final : public Clock {
            FromSystemTime(shown) == local;
   }
 
-  TIME_ZONE_INFORMATION current_ = {};
+  DYNAMIC_TIME_ZONE_INFORMATION current_ = {};
   int rules_year_ = 0;
   TIME_ZONE_INFORMATION rules_ = {};
 };

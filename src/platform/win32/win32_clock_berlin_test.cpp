@@ -83,5 +83,28 @@ TEST_F(Win32ClockBerlinTest, OneReadingHoldsTheLocalTimeOfItsUtcAndRunsOn) {
   EXPECT_GE(second.utc_ms, first.utc_ms);
 }
 
+TEST_F(Win32ClockBerlinTest, ReadingShowsWhatTheSystemsClockShows) {
+  // GetLocalTime is the checker's Now: the reading's local time lies
+  // between two of its readings, with the offset the system applies now.
+  SYSTEMTIME before;
+  SYSTEMTIME after;
+  ::GetLocalTime(&before);
+  const ClockReading reading = clock_->Read();
+  ::GetLocalTime(&after);
+  const auto whole = [](const SYSTEMTIME& st) {
+    return DateTime::FromCivil(st.wYear, st.wMonth, st.wDay, st.wHour,
+                               st.wMinute, st.wSecond);
+  };
+  EXPECT_LE(whole(before), reading.local);
+  EXPECT_LE(reading.local, whole(after));
+  TIME_ZONE_INFORMATION zone;
+  const DWORD id = ::GetTimeZoneInformation(&zone);
+  const LONG bias =
+      zone.Bias + (id == TIME_ZONE_ID_DAYLIGHT   ? zone.DaylightBias
+                   : id == TIME_ZONE_ID_STANDARD ? zone.StandardBias
+                                                 : 0);
+  EXPECT_EQ(reading.OffsetSeconds(), -bias * 60);
+}
+
 }  // namespace
 }  // namespace zarn

@@ -3,7 +3,8 @@
 // this program, its wineserver and every process of its prefix under
 // libfaketime and names the file that holds the wall clock's offset. The
 // test is the checker: it reports once, and the step comes three seconds
-// later, well before the limit of eight seconds runs out.
+// later, well before the limit of eight seconds runs out, or at once,
+// before the daemon reads the report.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -48,19 +49,28 @@ class WallClockStepTest : public DaemonFixture {
     return WriteFileBytes(offset_file_, text);
   }
 
-  // One report, a step of the wall clock three seconds later, and the
+  // One report, a step of the wall clock `delay_ms` later, and the
   // restart: it must come when the report is older than the limit in
-  // running time, neither at the step nor two hours later.
-  void ReportThenStep(int step_seconds) {
+  // running time, neither at the step nor two hours later. The report
+  // comes after the daemon's first read, or as soon as the window shows.
+  void ReportThenStep(int step_seconds, DWORD delay_ms,
+                      bool after_first_read = true) {
     WriteConfig(L"CANCELTIME=00:00:08\r\n");
     WatchedProcess daemon = StartDaemon(u"PRUEFE");
     ASSERT_TRUE(daemon.valid());
     HWND window = WaitForStatusWindow(daemon.id());
     ASSERT_NE(window, nullptr);
+    // The daemon has read the store once: the report below is new to it.
+    ASSERT_TRUE(!after_first_read || WaitUntil(
+                                         [&] {
+                                           return ControlText(window, kStatusId)
+                                               .starts_with(L"ZARN inaktiv");
+                                         },
+                                         10000));
 
     SetSetting(settings::kLiveStatusTime, NowText());
     const ULONGLONG reported = ::GetTickCount64();
-    ::Sleep(3000);
+    ::Sleep(delay_ms);
     auto clock = NewWin32Clock();
     const ClockReading before = clock->Read();
     ASSERT_TRUE(SetOffset(step_seconds));
@@ -108,11 +118,30 @@ class WallClockStepTest : public DaemonFixture {
 };
 
 TEST_F(WallClockStepTest, TwoHoursForwardGiveNoFalseRestart) {
-  ReportThenStep(2 * 3600);
+  ReportThenStep(2 * 3600, 3000);
 }
 
 TEST_F(WallClockStepTest, TwoHoursBackDoNotPutTheRestartOff) {
-  ReportThenStep(-2 * 3600);
+  ReportThenStep(-2 * 3600, 3000);
+}
+
+// The daemon reads the report only after the step, as after a sleep.
+TEST_F(WallClockStepTest, TwoHoursForwardBeforeTheReadGiveNoFalseRestart) {
+  ReportThenStep(2 * 3600, 0);
+}
+
+TEST_F(WallClockStepTest, TwoHoursBackBeforeTheReadDoNotPutTheRestartOff) {
+  ReportThenStep(-2 * 3600, 0);
+}
+
+// The window is visible before the daemon's first read, under Wine by more
+// than a second: a step in between is seen as well.
+TEST_F(WallClockStepTest, TwoHoursForwardWhileTheWindowOpensGiveNoRestart) {
+  ReportThenStep(2 * 3600, 0, false);
+}
+
+TEST_F(WallClockStepTest, TwoHoursBackWhileTheWindowOpensPutNothingOff) {
+  ReportThenStep(-2 * 3600, 0, false);
 }
 
 }  // namespace
