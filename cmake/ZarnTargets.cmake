@@ -50,8 +50,9 @@ endfunction()
 
 # Registers each test of a GoogleTest program with CTest. Windows programs
 # run under the emulator with German regional settings, which the tests of
-# dates and captions are written for; they share one Wine desktop and one
-# settings store, so they run one at a time.
+# dates and captions are written for. The emulator (scripts/wine-run
+# --slots) gives each running test a Wine prefix and a display of its own,
+# so that CTest's jobs run them side by side.
 function(zarn_discover_tests target)
   if(WIN32)
     gtest_discover_tests(${target}
@@ -61,7 +62,6 @@ function(zarn_discover_tests target)
         # scripts/wine-run sets LANG and LC_ALL from it; one variable,
         # because gtest_discover_tests cannot pass a list as one value.
         ENVIRONMENT ZARN_WINE_LANG=de_DE.UTF-8
-        RESOURCE_LOCK wine_desktop
         TIMEOUT 180
       ${ARGN})
   else()
