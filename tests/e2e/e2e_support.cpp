@@ -196,4 +196,13 @@ void RemoveClasses(const std::wstring& subkey) {
   }
 }
 
+size_t Count(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos;
+       at = text.find(part, at + 1)) {
+    ++n;
+  }
+  return n;
+}
+
 }  // namespace zarn::e2e

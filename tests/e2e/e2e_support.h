@@ -99,6 +99,9 @@ std::wstring WindowText(HWND window);
 bool WriteFileBytes(const std::wstring& path, std::string_view bytes);
 bool FileExists(const std::wstring& path);
 
+// How often `part` stands in `text`, overlaps included.
+size_t Count(const std::string& text, const std::string& part);
+
 // UTF-8 to UTF-16, for the tools' UTF-8 files.
 std::wstring FromUtf8(std::string_view text);
 

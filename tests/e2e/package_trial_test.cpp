@@ -30,15 +30,6 @@ namespace {
 constexpr DWORD kCycleMs = 120000;
 constexpr char kTrialLimit[] = "00:00:05";
 
-size_t Count(const std::string& text, const std::string& part) {
-  size_t n = 0;
-  for (size_t at = text.find(part); at != std::string::npos;
-       at = text.find(part, at + 1)) {
-    ++n;
-  }
-  return n;
-}
-
 // The value of `key` in a configuration's text; nothing when no line
 // starts with "KEY=".
 std::optional<std::string> ValueOf(const std::string& text,

@@ -19,15 +19,6 @@ namespace {
 // How long three rounds of hang and restart may take under a busy Wine.
 constexpr DWORD kRoundsMs = 6 * kPatienceMs;
 
-size_t Count(const std::string& text, const std::string& part) {
-  size_t n = 0;
-  for (size_t at = text.find(part); at != std::string::npos;
-       at = text.find(part, at + 1)) {
-    ++n;
-  }
-  return n;
-}
-
 class RestartLimitTest : public DaemonFixture {
  protected:
   // The id in the `n`-th (from 0) "daemon started pid=" line.
