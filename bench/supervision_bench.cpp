@@ -85,6 +85,7 @@ class SupervisedDaemon {
                      fake_.windows,
                      fake_.user_name,
                      fake_.wmi,
+                     fake_.dumps,
                      fake_.exe_path,
                      fake_.command_line};
   DaemonValues values_;

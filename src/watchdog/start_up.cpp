@@ -1,5 +1,7 @@
 #include "watchdog/start_up.h"
 
+#include "common/text.h"
+#include "process/hang_dump.h"
 #include "process/process_control.h"
 #include "watchdog/daemon_log.h"
 #include "watchdog/main_mod.h"
@@ -99,6 +101,7 @@ void StartUp::ReadConfiguration() {
     values_.load_time = ReadLimit(u"LOADTIME", kLoadTimeFallback);
     values_.special_cells_time =
         ReadLimit(u"SPECIALCELLSTIME", kSpecialCellsTimeFallback);
+    ReadDumpSettings();
   }
   if (reader_.GetSection(u"Velmora-Suite Scheduler")) {
     values_.scheduler_temp_folder =
@@ -127,6 +130,30 @@ TimeLimit StartUp::ReadLimit(std::u16string_view key,
   platform_.message_box.Show(message, BuildTitle(),
                              MessageKind::kCriticalSystemModal);
   return TimeLimit::FromText(fallback);
+}
+
+void StartUp::ReadDumpSettings() {
+  const std::u16string folder = reader_.GetValue(u"DUMPPFAD");
+  // Made only when a dump is due: a configuration with dumps on changes
+  // nothing on disk until the checker hangs.
+  if (!folder.empty())
+    values_.dump_folder = helpers_.ResolveFolder(u"", folder);
+  const std::u16string max = reader_.GetValue(u"DUMPMAX");
+  if (max.empty()) return;
+  if (const std::optional<int> parsed = ParseDumpMax(max)) {
+    values_.dump_max = *parsed;
+    return;
+  }
+  std::u16string message =
+      u"Der Wert DUMPMAX in der Sektion [ZARN] der Konfiguration ist keine "
+      u"ganze Zahl von 1 bis ";
+  message += ToDecimal(kDumpMaxLargest);
+  message += u". Er wird auf ";
+  message += ToDecimal(kDumpMaxDefault);
+  message += u" gesetzt.";
+  platform_.message_box.Show(message, BuildTitle(),
+                             MessageKind::kCriticalSystemModal);
+  values_.dump_max = kDumpMaxDefault;
 }
 
 std::u16string StartUp::ResolveTempFolder(std::u16string_view default_folder) {

@@ -45,6 +45,9 @@ class StartUp {
   // choice, its limits and its temporary folders.
   void ReadConfiguration();
   TimeLimit ReadLimit(std::u16string_view key, std::u16string_view fallback);
+  // DUMPPFAD and DUMPMAX of the selected section [ZARN]; a malformed
+  // DUMPMAX is reported like a malformed limit.
+  void ReadDumpSettings();
   // The three steps that make a TEMPPFAD folder of the selected section
   // exist; `default_folder` stands in for an empty TEMPPFAD.
   std::u16string ResolveTempFolder(std::u16string_view default_folder);

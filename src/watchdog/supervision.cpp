@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace zarn {
 namespace {
@@ -150,7 +151,19 @@ void Supervision::Restart(const ClockReading& now) {
   SettingsStore& settings = platform_.settings;
   const std::u16string caption =
       settings.ReadSetting(settings::kLiveStatusCaption, u"");
-  if (cleanup_.IsExcelWindowOpen(caption)) cleanup_.CleanUpExcel();
+  if (cleanup_.IsExcelWindowOpen(caption)) {
+    // The evidence first: the clean-up ends what the dumps record. One log
+    // line per process, with its id; the restart's own line follows.
+    if (dumps_) {
+      const std::vector<DumpLogLine> lines =
+          dumps_->DumpProcesses(cleanup_.ProcessesToDump(caption), now.local);
+      for (const DumpLogLine& line : lines) {
+        log_.WriteDaemonLog(now.local, line.message, 0,
+                            static_cast<int32_t>(line.process_id));
+      }
+    }
+    cleanup_.CleanUpExcel();
+  }
 
   // The restarted checker finds these whether or not Excel comes up.
   settings.WriteSetting(settings::kStartedByDaemon, u"True");

@@ -9,6 +9,7 @@
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_code_page.h"
+#include "platform/win32/win32_dump_writer.h"
 #include "platform/win32/win32_file_appender.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_http_probe.h"
@@ -57,6 +58,7 @@ class Win32PlatformImpl final : public Win32Platform {
         windows_(NewWin32WindowFinder()),
         user_name_(NewWin32UserNameSource()),
         wmi_(NewWin32WmiProcessService()),
+        dumps_(NewWin32DumpWriter()),
         platform_{*settings_,
                   *clock_,
                   *regional_,
@@ -72,6 +74,7 @@ class Win32PlatformImpl final : public Win32Platform {
                   *windows_,
                   *user_name_,
                   *wmi_,
+                  *dumps_,
                   ExePath(),
                   CommandLineArguments(win32::FromWide(::GetCommandLineW()))} {}
 
@@ -93,6 +96,7 @@ class Win32PlatformImpl final : public Win32Platform {
   std::unique_ptr<WindowFinder> windows_;
   std::unique_ptr<UserNameSource> user_name_;
   std::unique_ptr<WmiProcessService> wmi_;
+  std::unique_ptr<DumpWriter> dumps_;
   Platform platform_;
 };
 
