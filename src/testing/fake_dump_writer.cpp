@@ -27,6 +27,7 @@ DumpOutcome FakeDumpWriter::WriteDump(uint32_t process_id,
                                       std::u16string_view path,
                                       uint32_t budget_ms) {
   requests_.push_back({process_id, std::u16string(path), budget_ms});
+  if (on_dump_) on_dump_(process_id);
   Dump dump{{DumpStatus::kWritten, 0}, default_ms_};
   if (auto it = dumps_.find(process_id); it != dumps_.end()) dump = it->second;
   if (dump.ms > static_cast<int64_t>(budget_ms)) {

@@ -6,6 +6,7 @@
 #ifndef ZARN_TESTING_FAKE_DUMP_WRITER_H_
 #define ZARN_TESTING_FAKE_DUMP_WRITER_H_
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -40,6 +41,10 @@ class FakeDumpWriter final : public DumpWriter {
     dumps_[process_id] = {outcome, ms};
   }
   void set_default_ms(int64_t ms) { default_ms_ = ms; }
+  // Runs as each dump begins: the place to look at what is still alive.
+  void set_on_dump(std::function<void(uint32_t)> hook) {
+    on_dump_ = std::move(hook);
+  }
   // nullopt: the system can't tell. 100 GiB where nothing is set.
   void SetFreeBytes(std::u16string folder, std::optional<uint64_t> bytes);
   void AddFile(std::u16string_view path);
@@ -58,6 +63,7 @@ class FakeDumpWriter final : public DumpWriter {
   };
 
   FakeClock* clock_;
+  std::function<void(uint32_t)> on_dump_;
   std::map<uint32_t, Dump> dumps_;
   int64_t default_ms_ = 0;
   // Lower-cased path -> the path as written.
