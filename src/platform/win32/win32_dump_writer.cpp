@@ -16,6 +16,8 @@ namespace zarn {
 namespace {
 
 using MiniDumpWriteDumpFunction = decltype(::MiniDumpWriteDump);
+using SymInitializeFunction = decltype(::SymInitializeW);
+using SymCleanupFunction = decltype(::SymCleanup);
 
 // Threads and their stacks, the module list, handles and unloaded modules;
 // no heap, so a dump of Excel stays a few megabytes.
@@ -31,6 +33,8 @@ std::atomic<bool> dump_running{false};
 // worker goes on with it after the caller has returned.
 struct DumpJob {
   MiniDumpWriteDumpFunction* write = nullptr;
+  SymInitializeFunction* sym_initialize = nullptr;
+  SymCleanupFunction* sym_cleanup = nullptr;
   DWORD process_id = 0;
   win32::UniqueHandle process;
   win32::UniqueFileHandle file;
@@ -66,9 +70,16 @@ DWORD WINAPI DumpThread(void* param) {
       static_cast<std::shared_ptr<DumpJob>*>(param));
   DumpJob& job = **owner;
   MINIDUMP_CALLBACK_INFORMATION callback = {DumpCallback, &job};
+  // Made known to the symbol handler without its modules: Wine's
+  // MiniDumpWriteDump would otherwise register the process itself and read
+  // the symbols of every module, seconds of CPU for a dump that needs none.
+  // Windows' MiniDumpWriteDump does not use the symbol handler at all.
+  const bool registered = job.sym_initialize && job.sym_cleanup &&
+                          job.sym_initialize(job.process.get(), nullptr, FALSE);
   job.written = job.write(job.process.get(), job.process_id, job.file.get(),
                           kDumpType, nullptr, nullptr, &callback);
   job.error = job.written ? 0 : ::GetLastError();
+  if (registered) job.sym_cleanup(job.process.get());
   // Closed here, not by the caller: a file the caller deleted after giving
   // up disappears now.
   job.file.reset();
@@ -88,8 +99,16 @@ class Win32DumpWriter final : public DumpWriter {
     if (!write) return {DumpStatus::kUnavailable, ERROR_MOD_NOT_FOUND};
     if (dump_running.load()) return {DumpStatus::kUnavailable, ERROR_BUSY};
 
+    static SymInitializeFunction* const sym_initialize =
+        win32::FindSystemFunction<SymInitializeFunction>(L"dbghelp.dll",
+                                                         "SymInitializeW");
+    static SymCleanupFunction* const sym_cleanup =
+        win32::FindSystemFunction<SymCleanupFunction>(L"dbghelp.dll",
+                                                      "SymCleanup");
     auto job = std::make_shared<DumpJob>();
     job->write = write;
+    job->sym_initialize = sym_initialize;
+    job->sym_cleanup = sym_cleanup;
     job->process_id = process_id;
     job->process.reset(::OpenProcess(
         PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_DUP_HANDLE, FALSE,
