@@ -34,6 +34,9 @@ class DumpWriter {
   DumpWriter& operator=(const DumpWriter&) = delete;
   virtual ~DumpWriter() = default;
 
+  // Loads what WriteDump needs (dbghelp.dll), ahead of a likely restart, so
+  // that the first dump does not wait for it. Writes nothing.
+  virtual void Prepare() = 0;
   // Writes a minidump of `process_id` into the new file `path` (an existing
   // file is never overwritten): its threads with their stacks, the module
   // list, handle data and unloaded modules, not its memory. Waits at most

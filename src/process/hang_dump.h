@@ -66,11 +66,11 @@ class HangDump {
   // line per process, in order.
   std::vector<DumpLogLine> DumpProcesses(
       const std::vector<uint32_t>& process_ids, DateTime when);
+  // Readies the dump writer ahead of a likely restart; writes nothing.
+  void Prepare() { writer_.Prepare(); }
   // Deletes our own dumps in the folder beyond the newest `max_kept`; no
   // other file is touched. Gives the names deleted.
   std::vector<std::u16string> PruneDumps();
-
-  const std::u16string& folder() const { return folder_; }
 
  private:
   DumpLogLine DumpOne(uint32_t process_id, DateTime when, bool folder_ready,

@@ -28,6 +28,7 @@ class FakeDumpWriter final : public DumpWriter {
 
   explicit FakeDumpWriter(FakeClock* clock) : clock_(clock) {}
 
+  void Prepare() override { ++prepare_count_; }
   DumpOutcome WriteDump(uint32_t process_id, std::u16string_view path,
                         uint32_t budget_ms) override;
   std::optional<uint64_t> FreeBytes(std::u16string_view folder) override;
@@ -55,6 +56,7 @@ class FakeDumpWriter final : public DumpWriter {
   const std::vector<Request>& requests() const { return requests_; }
   const std::vector<std::u16string>& removed() const { return removed_; }
   int free_space_queries() const { return free_space_queries_; }
+  int prepare_count() const { return prepare_count_; }
 
  private:
   struct Dump {
@@ -72,6 +74,7 @@ class FakeDumpWriter final : public DumpWriter {
   std::vector<Request> requests_;
   std::vector<std::u16string> removed_;
   int free_space_queries_ = 0;
+  int prepare_count_ = 0;
 };
 
 }  // namespace zarn

@@ -23,7 +23,7 @@ class DumpRestartTest : public ::testing::Test {
  protected:
   DumpRestartTest() { Prepare(fake_); }
 
-  static void Prepare(FakePlatform& fake) {
+  static void Prepare(FakePlatform& fake, bool press_neu_starten = true) {
     FakeSettingsStore& s = fake.settings;
     s.Set(settings::kDaemonCommand, u"RUN");
     s.Set(settings::kLiveStatusExec, u"Check.xls");
@@ -36,7 +36,9 @@ class DumpRestartTest : public ::testing::Test {
     fake.windows.AddWindow(u"XLMain", kCaption, 812);
     fake.processes.AddProcess(812, u"EXCEL.EXE");
     fake.processes.AddProcess(944, u"EXCEL.EXE");
-    fake.status_view.PressOnCall(1, UserAction::kNeuStarten);
+    if (press_neu_starten) {
+      fake.status_view.PressOnCall(1, UserAction::kNeuStarten);
+    }
     fake.clock.set_sleep_limit(10);
     fake.shell.Associate(u"C:\\Tools\\Daemon\\Check.xls",
                          u"C:\\Office\\EXCEL.EXE");
@@ -131,6 +133,26 @@ TEST_F(DumpRestartTest, WithoutDumpFolderNothingIsDumped) {
               (std::vector<std::string>{Line(
                   0, "ZARND: Start ZARN 'C:\\Tools\\Daemon\\Check.xls'")}));
     EXPECT_TRUE(fake.message_box.shown().empty());
+  }
+}
+
+// dbghelp is loaded ahead of a restart that the limit brings, with WMI,
+// and only where dumps are on.
+TEST_F(DumpRestartTest, DumpWriterIsReadiedAheadOnlyWhenDumpsAreOn) {
+  for (bool on : {true, false}) {
+    SCOPED_TRACE(on);
+    FakePlatform fake;
+    Prepare(fake, /*press_neu_starten=*/false);
+    fake.clock.set_sleep_limit(100);
+    int prepared_before_restart = -1;
+    fake.dumps.set_on_dump([&](uint32_t) {
+      prepared_before_restart = fake.dumps.prepare_count();
+    });
+    RunMain(fake, on ? "CANCELTIME=00:00:05\r\nDUMPPFAD=Dumps\r\n"
+                     : "CANCELTIME=00:00:05\r\n");
+    EXPECT_EQ(fake.dumps.prepare_count(), on ? 1 : 0);
+    EXPECT_EQ(prepared_before_restart, on ? 1 : -1);
+    EXPECT_EQ(fake.settings.Get(settings::kStartedByDaemon), u"True");
   }
 }
 

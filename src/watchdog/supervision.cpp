@@ -120,6 +120,8 @@ std::optional<SupervisionEnd> Supervision::ReportedCycle(
   if (!cleanup_prepared_ && !values_.flags.cancel_requested &&
       *deadline_ms_ - now.running_ms <= kPrepareAheadMs) {
     cleanup_.PrepareCleanUp();
+    // dbghelp, too, takes a moment to load.
+    if (dumps_) dumps_->Prepare();
     cleanup_prepared_ = true;
   }
   return std::nullopt;

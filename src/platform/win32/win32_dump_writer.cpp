@@ -88,27 +88,42 @@ DWORD WINAPI DumpThread(void* param) {
   return 0;
 }
 
+// dbghelp's functions, found at their first use, from the system folder
+// only; a daemon that never dumps never loads dbghelp.
+struct DbgHelp {
+  MiniDumpWriteDumpFunction* write = nullptr;
+  SymInitializeFunction* sym_initialize = nullptr;
+  SymCleanupFunction* sym_cleanup = nullptr;
+};
+
+const DbgHelp& LoadDbgHelp() {
+  static const DbgHelp functions = [] {
+    const win32::SystemLibrary library(L"dbghelp.dll");
+    DbgHelp found;
+    library.Find("MiniDumpWriteDump", found.write);
+    library.Find("SymInitializeW", found.sym_initialize);
+    library.Find("SymCleanup", found.sym_cleanup);
+    return found;
+  }();
+  return functions;
+}
+
 class Win32DumpWriter final : public DumpWriter {
  public:
+  void Prepare() override { LoadDbgHelp(); }
+
   DumpOutcome WriteDump(uint32_t process_id, std::u16string_view path,
                         uint32_t budget_ms) override {
-    // Found at the first dump, from the system folder only.
-    static MiniDumpWriteDumpFunction* const write =
-        win32::FindSystemFunction<MiniDumpWriteDumpFunction>(
-            L"dbghelp.dll", "MiniDumpWriteDump");
-    if (!write) return {DumpStatus::kUnavailable, ERROR_MOD_NOT_FOUND};
+    const DbgHelp& dbghelp = LoadDbgHelp();
+    if (!dbghelp.write) {
+      return {DumpStatus::kUnavailable, ERROR_MOD_NOT_FOUND};
+    }
     if (dump_running.load()) return {DumpStatus::kUnavailable, ERROR_BUSY};
 
-    static SymInitializeFunction* const sym_initialize =
-        win32::FindSystemFunction<SymInitializeFunction>(L"dbghelp.dll",
-                                                         "SymInitializeW");
-    static SymCleanupFunction* const sym_cleanup =
-        win32::FindSystemFunction<SymCleanupFunction>(L"dbghelp.dll",
-                                                      "SymCleanup");
     auto job = std::make_shared<DumpJob>();
-    job->write = write;
-    job->sym_initialize = sym_initialize;
-    job->sym_cleanup = sym_cleanup;
+    job->write = dbghelp.write;
+    job->sym_initialize = dbghelp.sym_initialize;
+    job->sym_cleanup = dbghelp.sym_cleanup;
     job->process_id = process_id;
     job->process.reset(::OpenProcess(
         PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_DUP_HANDLE, FALSE,
