@@ -86,6 +86,7 @@ class SupervisedDaemon {
                      fake_.user_name,
                      fake_.wmi,
                      fake_.instance_lock,
+                     fake_.dumps,
                      fake_.exe_path,
                      fake_.command_line};
   DaemonValues values_;

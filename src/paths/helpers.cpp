@@ -195,25 +195,25 @@ bool Helpers::CheckLongPath(std::u16string& path) {
   return attributes && (*attributes & kAttributeDirectory) == 0;
 }
 
-std::u16string Helpers::EnsureFolder(std::u16string_view default_folder,
-                                     std::u16string_view folder) {
+std::u16string Helpers::ResolveFolder(std::u16string_view default_folder,
+                                      std::u16string_view folder) const {
   std::u16string text(folder.empty() ? default_folder : folder);
   const bool absolute = StartsWith(text, u"\\\\") || StartsWith(text, u"//") ||
                         (text.size() >= 2 && text[1] == u':') ||
                         Contains(text, u"://");
-  std::u16string target;
-  if (absolute) {
-    target = text;
-  } else {
-    // A relative folder lies in the folder of the configuration file, or in
-    // the program folder when no configuration file was found.
-    const size_t slash = config_file_path_.rfind(u'\\');
-    if (!config_file_path_.empty() && slash != std::u16string::npos) {
-      target = config_file_path_.substr(0, slash + 1) + text;
-    } else {
-      target = program_folder_ + text;
-    }
+  if (absolute) return text;
+  // A relative folder lies in the folder of the configuration file, or in
+  // the program folder when no configuration file was found.
+  const size_t slash = config_file_path_.rfind(u'\\');
+  if (!config_file_path_.empty() && slash != std::u16string::npos) {
+    return config_file_path_.substr(0, slash + 1) + text;
   }
+  return program_folder_ + text;
+}
+
+std::u16string Helpers::EnsureFolder(std::u16string_view default_folder,
+                                     std::u16string_view folder) {
+  const std::u16string target = ResolveFolder(default_folder, folder);
   if (!FolderExists(target)) {
     MakePath(target);
     if (!FolderExists(target)) {

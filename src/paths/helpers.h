@@ -96,6 +96,9 @@ class Helpers {
   // target whether or not it exists afterwards.
   std::u16string EnsureFolder(std::u16string_view default_folder,
                               std::u16string_view folder);
+  // The target EnsureFolder would make, without making it.
+  std::u16string ResolveFolder(std::u16string_view default_folder,
+                               std::u16string_view folder) const;
   // True when a directory search finds the path, folders included. A
   // trailing backslash is not removed.
   bool FolderExists(std::u16string_view path);

@@ -7,6 +7,7 @@
 
 #include "platform/clock.h"
 #include "platform/code_page.h"
+#include "platform/dump_writer.h"
 #include "platform/file_appender.h"
 #include "platform/file_system.h"
 #include "platform/http_probe.h"
@@ -41,6 +42,7 @@ struct Platform {
   UserNameSource& user_name;
   WmiProcessService& wmi;
   InstanceLock& instance_lock;
+  DumpWriter& dumps;
   // The full path of the running executable.
   std::u16string exe_path;
   // The command line without the program's name, as VB's Command$ gives it.

@@ -1,5 +1,6 @@
 #include "process/excel_cleanup.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
 #include <optional>
@@ -84,6 +85,38 @@ bool ExcelCleanUp::IsExcelWindowOpen(std::u16string_view caption) {
   // an empty title would find no Excel, asking with none would find any.
   if (caption.empty()) return false;
   return windows_.Exists(kExcelWindowClass, caption);
+}
+
+std::vector<uint32_t> ExcelCleanUp::ProcessesToDump(
+    std::u16string_view caption) {
+  const uint32_t own = processes_.CurrentProcessId();
+  std::vector<uint32_t> ids;
+  auto add = [&](uint32_t id) {
+    // 0 is no process of ours: GetWindowThreadProcessId's failure, or the
+    // system's idle process.
+    if (id != 0 && id != own &&
+        std::find(ids.begin(), ids.end(), id) == ids.end()) {
+      ids.push_back(id);
+    }
+  };
+  if (!caption.empty()) {
+    if (auto owner = windows_.OwnerProcessId(kExcelWindowClass, caption)) {
+      add(*owner);
+    }
+  }
+  // The entries the clean-up will take, front to back: it stops where the
+  // list no longer starts with an entry.
+  const std::u16string list = settings_.ReadSetting(settings::kProcessIds, u"");
+  size_t at = 0;
+  while (at < list.size() && list[at] == u'(') {
+    const size_t close = list.find(u')', at);
+    if (close == std::u16string::npos) break;
+    const std::optional<int64_t> id =
+        ParseEntry(std::u16string_view(list).substr(at + 1, close - at - 1));
+    if (id && *id >= 0) add(static_cast<uint32_t>(*id));
+    at = close + 1;
+  }
+  return ids;
 }
 
 void ExcelCleanUp::RemoveProcessID(int64_t process_id) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/process_table.h"
 #include "platform/regional.h"
@@ -35,6 +36,11 @@ class ExcelCleanUp {
   // exists (the window system ignores letter case); false for an empty
   // caption without asking.
   bool IsExcelWindowOpen(std::u16string_view caption);
+  // The processes to dump before the clean-up ends them: the owner of the
+  // checker's Excel window with this title, then every process of
+  // ProcessIDs in the order the clean-up takes them, each once, never
+  // our own and never 0. Reads the list without changing it.
+  std::vector<uint32_t> ProcessesToDump(std::u16string_view caption);
   // Removes every "(id)" of `process_id` that stands as an entry of
   // ProcessIDs (at the front or after a ")"); -1 stands for our own
   // process.

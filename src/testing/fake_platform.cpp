@@ -11,11 +11,11 @@ FakePlatform::FakePlatform(DateTime start, FakeTimeZone zone)
 }
 
 Platform FakePlatform::platform() {
-  return Platform{settings,       clock,       regional,      message_box,
-                  status_view,    shell,       file_appender, file_system,
-                  network_drives, http,        code_pages,    processes,
-                  windows,        user_name,   wmi,           instance_lock,
-                  exe_path,       command_line};
+  return Platform{settings,       clock,     regional,      message_box,
+                  status_view,    shell,     file_appender, file_system,
+                  network_drives, http,      code_pages,    processes,
+                  windows,        user_name, wmi,           instance_lock,
+                  dumps,          exe_path,  command_line};
 }
 
 }  // namespace zarn

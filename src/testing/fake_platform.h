@@ -9,6 +9,7 @@
 #include "testing/event_journal.h"
 #include "testing/fake_clock.h"
 #include "testing/fake_code_page_converter.h"
+#include "testing/fake_dump_writer.h"
 #include "testing/fake_file_appender.h"
 #include "testing/fake_file_system.h"
 #include "testing/fake_http_probe.h"
@@ -54,6 +55,7 @@ struct FakePlatform {
   FakeUserNameSource user_name;
   FakeWmiProcessService wmi;
   FakeInstanceLock instance_lock;
+  FakeDumpWriter dumps{&clock};
   std::u16string exe_path = u"C:\\Tools\\Daemon\\ZARNDaemon.exe";
   std::u16string command_line;
 };

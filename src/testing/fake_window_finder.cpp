@@ -4,16 +4,29 @@
 
 namespace zarn {
 
+const FakeWindowFinder::Window* FakeWindowFinder::Find(
+    std::u16string_view class_name, std::u16string_view title) const {
+  for (const Window& window : windows_) {
+    if (EqualsIgnoreCase(window.class_name, class_name) &&
+        EqualsIgnoreCase(window.title, title)) {
+      return &window;
+    }
+  }
+  return nullptr;
+}
+
 bool FakeWindowFinder::Exists(std::u16string_view class_name,
                               std::u16string_view title) {
   queries_.emplace_back(std::u16string(class_name), std::u16string(title));
-  for (const auto& [window_class, window_title] : windows_) {
-    if (EqualsIgnoreCase(window_class, class_name) &&
-        EqualsIgnoreCase(window_title, title)) {
-      return true;
-    }
-  }
-  return false;
+  return Find(class_name, title) != nullptr;
+}
+
+std::optional<uint32_t> FakeWindowFinder::OwnerProcessId(
+    std::u16string_view class_name, std::u16string_view title) {
+  queries_.emplace_back(std::u16string(class_name), std::u16string(title));
+  const Window* window = Find(class_name, title);
+  if (!window) return std::nullopt;
+  return window->owner;
 }
 
 }  // namespace zarn

@@ -36,6 +36,10 @@ struct DaemonValues {
   std::u16string config_file_path;
   std::u16string scheduler_temp_folder;
   std::u16string global_temp_folder;
+  // DUMPPFAD resolved like TEMPPFAD, not yet made; empty: no dumps.
+  std::u16string dump_folder;
+  // DUMPMAX: how many of our dumps the folder keeps.
+  int dump_max = 5;
   ButtonFlags flags;           // CancelRequested, RestartRequested
   bool debug_start = false;    // DebugStart: the command line ends in "1"
   DateTime supervision_start;  // SupervisionStart: the window was shown

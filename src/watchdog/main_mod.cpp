@@ -1,10 +1,13 @@
 #include "watchdog/main_mod.h"
 
+#include <optional>
+
 #include "common/text.h"
 #include "config/cfg_reader.h"
 #include "paths/helpers.h"
 #include "paths/unc.h"
 #include "process/excel_cleanup.h"
+#include "process/hang_dump.h"
 #include "watchdog/checker_launch.h"
 #include "watchdog/daemon_log.h"
 #include "watchdog/daemon_values.h"
@@ -37,6 +40,12 @@ int Main(Platform& platform) {
                        platform.user_name, platform.wmi, platform.regional);
   CheckerLaunch launch(platform.settings, platform.shell, log);
   Supervision supervision(platform, values, cleanup, log, launch);
+  std::optional<HangDump> dumps;
+  if (!values.dump_folder.empty()) {
+    dumps.emplace(platform.dumps, helpers, platform.clock, values.dump_folder,
+                  values.dump_max);
+    supervision.set_dumps(&*dumps);
+  }
   supervision.Run();
   return 0;
 }

@@ -1,5 +1,8 @@
 #include "watchdog/start_up.h"
 
+#include "common/text.h"
+#include "process/hang_dump.h"
+#include "process/process_control.h"
 #include "process/single_instance.h"
 #include "watchdog/daemon_log.h"
 #include "watchdog/main_mod.h"
@@ -105,6 +108,7 @@ void StartUp::ReadConfiguration() {
     values_.special_cells_time =
         ReadLimit(u"SPECIALCELLSTIME", kSpecialCellsTimeFallback);
     values_.restart_limit = ReadRestartLimit();
+    ReadDumpSettings();
   }
   if (reader_.GetSection(u"Velmora-Suite Scheduler")) {
     values_.scheduler_temp_folder =
@@ -191,6 +195,29 @@ void StartUp::ShowRestarts(const ClockReading& shown) {
 void StartUp::ReportConfiguration(std::u16string_view message) {
   platform_.message_box.Show(message, BuildTitle(),
                              MessageKind::kCriticalSystemModal);
+}
+
+void StartUp::ReadDumpSettings() {
+  const std::u16string folder = reader_.GetValue(u"DUMPPFAD");
+  // Made only when a dump is due: a configuration with dumps on changes
+  // nothing on disk until the checker hangs.
+  if (!folder.empty())
+    values_.dump_folder = helpers_.ResolveFolder(u"", folder);
+  const std::u16string max = reader_.GetValue(u"DUMPMAX");
+  if (max.empty()) return;
+  if (const std::optional<int> parsed = ParseDumpMax(max)) {
+    values_.dump_max = *parsed;
+    return;
+  }
+  std::u16string message =
+      u"Die DUMPMAX in der Sektion [ZARN] der Konfiguration ist keine "
+      u"ganze Zahl von 1 bis ";
+  message += ToDecimal(kDumpMaxLargest);
+  message += u". Der Wert wird auf ";
+  message += ToDecimal(kDumpMaxDefault);
+  message += u" gesetzt.";
+  ReportConfiguration(message);
+  values_.dump_max = kDumpMaxDefault;
 }
 
 std::u16string StartUp::ResolveTempFolder(std::u16string_view default_folder) {

@@ -53,6 +53,9 @@ class StartUp {
   // window and `values_`.
   void ShowRestarts(const ClockReading& shown);
   void ReportConfiguration(std::u16string_view message);
+  // DUMPPFAD and DUMPMAX of the selected section [ZARN]; a malformed
+  // DUMPMAX is reported like a malformed limit.
+  void ReadDumpSettings();
   // The three steps that make a TEMPPFAD folder of the selected section
   // exist; `default_folder` stands in for an empty TEMPPFAD.
   std::u16string ResolveTempFolder(std::u16string_view default_folder);

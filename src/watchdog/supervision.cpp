@@ -121,6 +121,8 @@ std::optional<SupervisionEnd> Supervision::ReportedCycle(
   if (!cleanup_prepared_ && !values_.flags.cancel_requested &&
       *deadline_ms_ - now.running_ms <= kPrepareAheadMs) {
     cleanup_.PrepareCleanUp();
+    // dbghelp, too, takes a moment to load.
+    if (dumps_) dumps_->Prepare();
     cleanup_prepared_ = true;
   }
   return std::nullopt;
@@ -174,7 +176,19 @@ SupervisionEnd Supervision::Restart(const ClockReading& now) {
   }
   const std::u16string caption =
       settings.ReadSetting(settings::kLiveStatusCaption, u"");
-  if (cleanup_.IsExcelWindowOpen(caption)) cleanup_.CleanUpExcel();
+  if (cleanup_.IsExcelWindowOpen(caption)) {
+    // The evidence first: the clean-up ends what the dumps record. One log
+    // line per process, with its id; the restart's own line follows.
+    if (dumps_) {
+      const std::vector<DumpLogLine> lines =
+          dumps_->DumpProcesses(cleanup_.ProcessesToDump(caption), now.local);
+      for (const DumpLogLine& line : lines) {
+        log_.WriteDaemonLog(now.local, line.message, 0,
+                            static_cast<int32_t>(line.process_id));
+      }
+    }
+    cleanup_.CleanUpExcel();
+  }
 
   if (history) {
     const RestartLimit& limit = *values_.restart_limit;

@@ -17,6 +17,7 @@
 #include "common/date_time.h"
 #include "platform/platform.h"
 #include "process/excel_cleanup.h"
+#include "process/hang_dump.h"
 #include "watchdog/checker_launch.h"
 #include "watchdog/daemon_log.h"
 #include "watchdog/daemon_values.h"
@@ -51,6 +52,10 @@ class Supervision {
               DaemonLog& log, CheckerLaunch& launch);
   Supervision(const Supervision&) = delete;
   Supervision& operator=(const Supervision&) = delete;
+
+  // Dumps the hung Excel before the clean-up ends it; nullptr (the
+  // default) writes none. Touched only by a restart.
+  void set_dumps(HangDump* dumps) { dumps_ = dumps; }
 
   // Cycles until the daemon ends, pausing NextPauseMs() after each; every
   // end has unloaded the window. At most five settings reads per cycle
@@ -103,6 +108,7 @@ class Supervision {
   ExcelCleanUp& cleanup_;
   DaemonLog& log_;
   CheckerLaunch& launch_;
+  HangDump* dumps_ = nullptr;
   // What a missing LiveStatusTime reads as: the marker's regional text.
   const std::u16string never_reported_text_;
   ReportClock report_clock_;

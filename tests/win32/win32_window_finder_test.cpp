@@ -39,6 +39,14 @@ TEST_F(Win32WindowFinderTest, FindsExcelWindowByClassAndExactTitle) {
   EXPECT_TRUE(windows_->Exists(u"xlmain", u"zarn prüfung.xlsm - excel"));
 }
 
+TEST_F(Win32WindowFinderTest, OwnerIsTheProcessThatMadeTheWindow) {
+  EXPECT_EQ(windows_->OwnerProcessId(u"XLMain", kTitle16), excel_.id());
+  EXPECT_EQ(windows_->OwnerProcessId(u"XLMain", u"Mappe1 - Excel"),
+            std::nullopt);
+  excel_.End();
+  EXPECT_EQ(windows_->OwnerProcessId(u"XLMain", kTitle16), std::nullopt);
+}
+
 TEST_F(Win32WindowFinderTest, WindowIsGoneWithItsProcess) {
   excel_.End();
   EXPECT_FALSE(windows_->Exists(u"XLMain", kTitle16));

@@ -9,6 +9,7 @@
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_code_page.h"
+#include "platform/win32/win32_dump_writer.h"
 #include "platform/win32/win32_file_appender.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_http_probe.h"
@@ -59,6 +60,7 @@ class Win32PlatformImpl final : public Win32Platform {
         user_name_(NewWin32UserNameSource()),
         wmi_(NewWin32WmiProcessService()),
         instance_lock_(NewWin32InstanceLock()),
+        dumps_(NewWin32DumpWriter()),
         platform_{*settings_,
                   *clock_,
                   *regional_,
@@ -75,6 +77,7 @@ class Win32PlatformImpl final : public Win32Platform {
                   *user_name_,
                   *wmi_,
                   *instance_lock_,
+                  *dumps_,
                   ExePath(),
                   CommandLineArguments(win32::FromWide(::GetCommandLineW()))} {}
 
@@ -97,6 +100,7 @@ class Win32PlatformImpl final : public Win32Platform {
   std::unique_ptr<UserNameSource> user_name_;
   std::unique_ptr<WmiProcessService> wmi_;
   std::unique_ptr<InstanceLock> instance_lock_;
+  std::unique_ptr<DumpWriter> dumps_;
   Platform platform_;
 };
 

@@ -1,0 +1,17 @@
+// Minidumps through MiniDumpWriteDump of dbghelp.dll, loaded from the
+// system folder at the first dump; free space, listing and deletion
+// through kernel32.
+#ifndef ZARN_PLATFORM_WIN32_WIN32_DUMP_WRITER_H_
+#define ZARN_PLATFORM_WIN32_WIN32_DUMP_WRITER_H_
+
+#include <memory>
+
+#include "platform/dump_writer.h"
+
+namespace zarn {
+
+std::unique_ptr<DumpWriter> NewWin32DumpWriter();
+
+}  // namespace zarn
+
+#endif  // ZARN_PLATFORM_WIN32_WIN32_DUMP_WRITER_H_
