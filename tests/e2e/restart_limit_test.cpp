@@ -59,7 +59,10 @@ TEST_F(RestartLimitTest, HangingOnEveryStartIsReopenedTwiceThenLeftEnded) {
                L"0 von 2 innerhalb 01:00:00";
       },
       kPatienceMs));
-  EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(window, kLabel6Id)));
+  // The window may be found before it is shown.
+  EXPECT_TRUE(WaitUntil(
+      [&] { return ::IsWindowVisible(::GetDlgItem(window, kLabel6Id)) != 0; },
+      kPatienceMs));
 
   // The second reopening starts the third daemon.
   ASSERT_TRUE(
