@@ -75,6 +75,12 @@ std::u16string ToDecimal(int64_t value) {
   return std::u16string(s.begin(), s.end());
 }
 
+std::u16string ToDecimalPadded(int64_t value, size_t width) {
+  std::u16string text = ToDecimal(value);
+  if (text.size() < width) text.insert(0, width - text.size(), u'0');
+  return text;
+}
+
 bool ReadDigits(std::u16string_view text, size_t& pos, size_t min_digits,
                 size_t max_digits, int& value) {
   size_t digits = 0;

@@ -27,6 +27,9 @@ std::u16string RemoveAll(std::u16string_view text, std::u16string_view part);
 
 // Decimal text of a signed number, with a minus sign when negative.
 std::u16string ToDecimal(int64_t value);
+// The same for a number from 0, with zeros in front up to `width` digits:
+// the fields of time stamps in names and values.
+std::u16string ToDecimalPadded(int64_t value, size_t width);
 
 // Reads the ASCII digits at `pos`, at most `max_digits` of them, into
 // `value` and moves `pos` behind them, for the parsers of date texts.

@@ -25,12 +25,6 @@ std::u16string Join(std::initializer_list<std::u16string_view> parts) {
   return text;
 }
 
-std::u16string TwoDigits(int value) {
-  std::u16string text = ToDecimal(value);
-  if (text.size() < 2) text.insert(0, 1, u'0');
-  return text;
-}
-
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 // The error as the system's documentation writes it: small codes in
@@ -64,9 +58,10 @@ struct DumpName {
 
 std::u16string DumpFileName(DateTime local, uint32_t process_id) {
   const CivilTime t = local.ToCivil();
-  return Join({kPrefix, ToDecimal(t.year), u"-", TwoDigits(t.month), u"-",
-               TwoDigits(t.day), u"_", TwoDigits(t.hour), u"-",
-               TwoDigits(t.minute), u"-", TwoDigits(t.second), kPidMark,
+  return Join({kPrefix, ToDecimal(t.year), u"-", ToDecimalPadded(t.month, 2),
+               u"-", ToDecimalPadded(t.day, 2), u"_",
+               ToDecimalPadded(t.hour, 2), u"-", ToDecimalPadded(t.minute, 2),
+               u"-", ToDecimalPadded(t.second, 2), kPidMark,
                ToDecimal(process_id), kExtension});
 }
 

@@ -8,24 +8,13 @@
 namespace zarn {
 namespace {
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-
-// The number in `count` digits from `at`; nullopt when one is no digit.
+// The number in exactly `count` digits from `at`; nullopt when one is no
+// digit.
 std::optional<int> Digits(std::u16string_view text, size_t at, size_t count) {
+  size_t pos = at;
   int value = 0;
-  for (size_t i = at; i < at + count; ++i) {
-    if (!IsDigit(text[i])) return std::nullopt;
-    value = value * 10 + (text[i] - u'0');
-  }
+  if (!ReadDigits(text, pos, count, count, value)) return std::nullopt;
   return value;
-}
-
-void AppendPadded(std::u16string& out, int value, int width) {
-  std::u16string digits = ToDecimal(value);
-  if (digits.size() < static_cast<size_t>(width)) {
-    out.append(static_cast<size_t>(width) - digits.size(), u'0');
-  }
-  out += digits;
 }
 
 }  // namespace
@@ -50,20 +39,10 @@ std::optional<TimeLimit> ParseRestartSpan(std::u16string_view text) {
 
 std::u16string FormatRestartTime(int64_t utc_seconds) {
   const CivilTime t = DateTime::FromSeconds(utc_seconds).ToCivil();
-  std::u16string out;
-  AppendPadded(out, t.year, 4);
-  out += u'-';
-  AppendPadded(out, t.month, 2);
-  out += u'-';
-  AppendPadded(out, t.day, 2);
-  out += u'T';
-  AppendPadded(out, t.hour, 2);
-  out += u':';
-  AppendPadded(out, t.minute, 2);
-  out += u':';
-  AppendPadded(out, t.second, 2);
-  out += u'Z';
-  return out;
+  return ToDecimalPadded(t.year, 4) + u'-' + ToDecimalPadded(t.month, 2) +
+         u'-' + ToDecimalPadded(t.day, 2) + u'T' + ToDecimalPadded(t.hour, 2) +
+         u':' + ToDecimalPadded(t.minute, 2) + u':' +
+         ToDecimalPadded(t.second, 2) + u'Z';
 }
 
 std::optional<int64_t> ParseRestartTime(std::u16string_view text) {
