@@ -7,13 +7,12 @@
 
 #include "common/text.h"
 #include "testing/fake_platform.h"
+#include "testing/reporting_checker.h"
 #include "watchdog/main_mod.h"
 
 namespace zarn {
 namespace {
 
-constexpr char16_t kLogPath[] = u"C:\\Logs\\daemon.log";
-constexpr char16_t kCaption[] = u"Microsoft Excel - Check.xls";
 constexpr char16_t kConfig[] = u"C:\\Tools\\Daemon\\ZARN.cfg";
 constexpr char16_t kDumps[] = u"C:\\Tools\\Daemon\\Dumps";
 
@@ -24,15 +23,8 @@ class DumpRestartTest : public ::testing::Test {
   DumpRestartTest() { Prepare(fake_); }
 
   static void Prepare(FakePlatform& fake, bool press_neu_starten = true) {
-    FakeSettingsStore& s = fake.settings;
-    s.Set(settings::kDaemonCommand, u"RUN");
-    s.Set(settings::kLiveStatusExec, u"Check.xls");
-    s.Set(settings::kLiveStatusCaption, kCaption);
-    s.Set(settings::kDaemonLog, kLogPath);
-    s.Set(settings::kProcessIds, u"(812)(4242)(944)(812)");
-    s.Set(settings::kLiveStatusTime,
-          fake.regional.FormatDateTime(fake.clock.Now()));
-    fake.file_system.AddFolder(u"C:\\Logs");
+    PrepareReportingChecker(fake);
+    fake.settings.Set(settings::kProcessIds, u"(812)(4242)(944)(812)");
     fake.windows.AddWindow(u"XLMain", kCaption, 812);
     fake.processes.AddProcess(812, u"EXCEL.EXE");
     fake.processes.AddProcess(944, u"EXCEL.EXE");
@@ -40,8 +32,6 @@ class DumpRestartTest : public ::testing::Test {
       fake.status_view.PressOnCall(1, UserAction::kNeuStarten);
     }
     fake.clock.set_sleep_limit(10);
-    fake.shell.Associate(u"C:\\Tools\\Daemon\\Check.xls",
-                         u"C:\\Office\\EXCEL.EXE");
   }
 
   static void RunMain(FakePlatform& fake, std::string_view zarn_section) {

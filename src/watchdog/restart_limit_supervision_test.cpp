@@ -7,14 +7,12 @@
 #include <vector>
 
 #include "testing/fake_platform.h"
+#include "testing/reporting_checker.h"
 #include "watchdog/main_mod.h"
 
 namespace zarn {
 namespace {
 
-constexpr char16_t kLogPath[] = u"C:\\Logs\\daemon.log";
-constexpr char16_t kWorkbook[] = u"C:\\Tools\\Daemon\\Check.xls";
-constexpr char16_t kCaption[] = u"Microsoft Excel - Check.xls";
 constexpr char16_t kConfig[] = u"C:\\Tools\\Daemon\\ZARN.cfg";
 // The checker reported at 09:00:00 in Berlin (08:00:00 UTC) and hangs: the
 // daemon's restart falls due at 09:05:01, 08:05:01 UTC.
@@ -23,21 +21,13 @@ constexpr char16_t kDueUtc[] = u"2026-12-07T08:05:01Z";
 class RestartLimitSupervisionTest : public ::testing::Test {
  protected:
   RestartLimitSupervisionTest() {
-    FakeSettingsStore& s = fake_.settings;
-    s.Set(settings::kDaemonCommand, u"RUN");
-    s.Set(settings::kLiveStatusExec, u"Check.xls");
-    s.Set(settings::kLiveStatusCaption, kCaption);
-    s.Set(settings::kDaemonLog, kLogPath);
-    s.Set(settings::kLiveStatusTime,
-          fake_.regional.FormatDateTime(fake_.clock.Now()));
-    fake_.file_system.AddFolder(u"C:\\Logs");
+    PrepareReportingChecker(fake_);
     fake_.file_system.AddFile(
         kConfig, "[ZARN]\r\nRESTARTMAX=2\r\nRESTARTTIME=01:00:00\r\n");
-    fake_.shell.Associate(kWorkbook, u"C:\\Office\\EXCEL.EXE");
     // The hung Excel and its list entry.
     fake_.windows.AddWindow(u"XLMain", kCaption);
     fake_.processes.AddProcess(77, u"EXCEL.EXE");
-    s.Set(settings::kProcessIds, u"(77)");
+    fake_.settings.Set(settings::kProcessIds, u"(77)");
     fake_.clock.set_sleep_limit(7200);
   }
 
@@ -123,16 +113,10 @@ TEST_F(RestartLimitSupervisionTest, BelowTheLimitCountsBeforeTheHandOver) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FakePlatform fake;
-    fake.settings.Set(settings::kDaemonCommand, u"RUN");
-    fake.settings.Set(settings::kLiveStatusExec, u"Check.xls");
-    fake.settings.Set(settings::kDaemonLog, kLogPath);
-    fake.settings.Set(settings::kLiveStatusTime,
-                      fake.regional.FormatDateTime(fake.clock.Now()));
+    PrepareReportingChecker(fake);
     fake.settings.Set(settings::kDaemonRestarts, c.before);
-    fake.file_system.AddFolder(u"C:\\Logs");
     fake.file_system.AddFile(
         kConfig, "[ZARN]\r\nRESTARTMAX=2\r\nRESTARTTIME=01:00:00\r\n");
-    fake.shell.Associate(kWorkbook, u"C:\\Office\\EXCEL.EXE");
     fake.clock.set_sleep_limit(1000);
     Platform platform = fake.platform();
     Main(platform);

@@ -5,29 +5,18 @@
 
 #include "common/text.h"
 #include "testing/fake_platform.h"
+#include "testing/reporting_checker.h"
 #include "watchdog/main_mod.h"
 
 namespace zarn {
 namespace {
-
-constexpr char16_t kLogPath[] = u"C:\\Logs\\daemon.log";
-constexpr char16_t kWorkbook[] = u"C:\\Tools\\Daemon\\Check.xls";
-constexpr char16_t kCaption[] = u"Microsoft Excel - Check.xls";
 
 // A checker that reported just now; NeuStarten pressed while start-up
 // processes its events, so the first cycle restarts.
 class RestartTest : public ::testing::Test {
  protected:
   RestartTest() {
-    FakeSettingsStore& s = fake_.settings;
-    s.Set(settings::kDaemonCommand, u"RUN");
-    s.Set(settings::kLiveStatusExec, u"Check.xls");
-    s.Set(settings::kLiveStatusCaption, kCaption);
-    s.Set(settings::kDaemonLog, kLogPath);
-    s.Set(settings::kLiveStatusTime,
-          fake_.regional.FormatDateTime(fake_.clock.Now()));
-    fake_.file_system.AddFolder(u"C:\\Logs");
-    fake_.shell.Associate(kWorkbook, u"C:\\Office\\EXCEL.EXE");
+    PrepareReportingChecker(fake_);
     fake_.status_view.PressOnCall(1, UserAction::kNeuStarten);
     fake_.clock.set_sleep_limit(10);
   }
