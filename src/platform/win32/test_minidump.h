@@ -6,6 +6,7 @@
 #include <windows.h>
 // dbghelp.h needs windows.h first; only its structures are used.
 #include <dbghelp.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <optional>
@@ -88,6 +89,25 @@ inline std::optional<MinidumpContents> ReadMinidump(std::string_view bytes) {
     }
   }
   return contents;
+}
+
+// Whether `bytes` are a minidump with threads and a module list that names
+// `module`: what a dump of a hung process must show to be of use.
+inline ::testing::AssertionResult IsDumpOfThreadsAndModule(
+    std::string_view bytes, std::wstring_view module) {
+  if (bytes.substr(0, 4) != "MDMP") {
+    return ::testing::AssertionFailure() << "no MDMP signature";
+  }
+  const std::optional<MinidumpContents> contents = ReadMinidump(bytes);
+  if (!contents) return ::testing::AssertionFailure() << "unreadable";
+  if (!contents->has_thread_list || contents->threads < 1) {
+    return ::testing::AssertionFailure() << "no threads";
+  }
+  if (!contents->has_module_list || !contents->HasModuleNamed(module)) {
+    return ::testing::AssertionFailure()
+           << "module missing among " << contents->modules.size();
+  }
+  return ::testing::AssertionSuccess();
 }
 
 }  // namespace zarn::win32_test
