@@ -32,6 +32,11 @@ class InstanceLock {
   // it, so that a holder that is just ending hands it over rather than
   // ending us too. At most one claim per lock.
   virtual InstanceClaim Claim(uint32_t wait_ms) = 0;
+
+  // Lets go of a held object at once: a daemon that waits for it, or starts
+  // from now on, becomes the user's one daemon while this process is still
+  // on its way out. Nothing when the object is not held.
+  virtual void Release() = 0;
 };
 
 }  // namespace zarn

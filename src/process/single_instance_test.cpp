@@ -72,50 +72,64 @@ struct Other {
   bool present;
   Owner owner;
   bool openable;
+  // It ends this long after we start to wait: a daemon that has let go of
+  // the lock and whose window takes its time to go; -1 stays.
+  int64_t ends_after_ms = -1;
 };
 
 TEST(SingleInstanceTest, DecidesByTheLockAndOnlyWithoutItByOurUsersCount) {
-  FakeClock clock;
   const Other others[] = {
       {"alone", false, Owner::kUs, true},
       {"our daemon in another session", true, Owner::kUs, true},
       {"another user's daemon, openable", true, Owner::kOtherUser, true},
       {"another user's daemon, refused", true, Owner::kOtherUser, false},
       {"a process that refuses us", true, Owner::kUs, false},
+      {"our daemon on its way out", true, Owner::kUs, true,
+       kOtherDaemonEndWaitMs - 500},
   };
   struct Case {
     const char* name;
     LockState lock;
     // Whether we end, for each of `others` in order.
-    bool second[5];
+    bool second[std::size(others)];
   };
   const Case cases[] = {
       // Holding the lock, a process of our user and name that stays
       // beside us takes no lock (an older build): we are the second.
-      {"free", LockState::kFree, {false, true, false, false, false}},
-      {"held", LockState::kHeld, {true, true, true, true, true}},
+      {"free", LockState::kFree, {false, true, false, false, false, false}},
+      {"held", LockState::kHeld, {true, true, true, true, true, true}},
       {"holder ending",
        LockState::kHeldButEnding,
-       {false, true, false, false, false}},
-      {"abandoned", LockState::kAbandoned, {false, true, false, false, false}},
+       {false, true, false, false, false, false}},
+      {"abandoned",
+       LockState::kAbandoned,
+       {false, true, false, false, false, false}},
       // Without a lock of ours only our own user's processes count.
       {"squatted, openable",
        LockState::kSquatOpenable,
-       {false, true, false, false, false}},
+       {false, true, false, false, false, false}},
       {"squatted, refused",
        LockState::kSquatDenied,
-       {false, true, false, false, false}},
+       {false, true, false, false, false, false}},
       {"no object",
        LockState::kCannotCreate,
-       {false, true, false, false, false}},
+       {false, true, false, false, false, false}},
   };
   for (const Case& c : cases) {
     for (size_t i = 0; i < std::size(others); ++i) {
       const Other& other = others[i];
       SCOPED_TRACE(std::string(c.name) + " / " + other.name);
+      FakeClock clock;
       FakeProcessTable processes{4242, kExe};
       if (other.present) {
         processes.AddProcess(77, kExe, other.owner, other.openable);
+      }
+      if (other.ends_after_ms >= 0) {
+        clock.set_on_sleep([&] {
+          if (clock.elapsed_ms() >= other.ends_after_ms) {
+            processes.Terminate(77, 0);
+          }
+        });
       }
       FakeInstanceLock lock;
       Prepare(lock, c.lock);

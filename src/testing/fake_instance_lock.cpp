@@ -28,6 +28,13 @@ InstanceClaim FakeInstanceLock::Claim(uint32_t wait_ms) {
   return InstanceClaim::kClaimed;
 }
 
+void FakeInstanceLock::Release() {
+  if (!held()) return;
+  object_->holder = nullptr;
+  ++releases_;
+  if (journal_) journal_->Record("release");
+}
+
 void FakeInstanceLock::Abandon() {
   if (!held()) return;
   object_->holder = nullptr;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/instance_lock.h"
+#include "testing/event_journal.h"
 
 namespace zarn {
 
@@ -27,6 +28,7 @@ class FakeInstanceLock final : public InstanceLock {
   ~FakeInstanceLock() override;
 
   InstanceClaim Claim(uint32_t wait_ms) override;
+  void Release() override;
 
   // Setup. From now on this lock and `other` name the same object.
   void ShareObjectWith(const FakeInstanceLock& other) {
@@ -42,12 +44,16 @@ class FakeInstanceLock final : public InstanceLock {
   void set_holder_ends_after(uint32_t ms) { object_->holder_ends_after = ms; }
   // This lock's process ends without letting go.
   void Abandon();
+  // Records "release" each time a held object is let go.
+  void set_journal(EventJournal* journal) { journal_ = journal; }
 
   // Inspection.
   bool held() const { return object_->holder == this; }
   bool held_by_anyone() const {
     return object_->holder != nullptr || object_->held_elsewhere;
   }
+  // How often a held object was let go before the lock was destroyed.
+  int releases() const { return releases_; }
   // Whether the last successful claim found the object abandoned.
   bool took_abandoned() const { return took_abandoned_; }
   // The waits of every claim, in order.
@@ -65,6 +71,8 @@ class FakeInstanceLock final : public InstanceLock {
 
   std::shared_ptr<Object> object_;
   bool took_abandoned_ = false;
+  int releases_ = 0;
+  EventJournal* journal_ = nullptr;
   std::vector<uint32_t> waits_;
 };
 

@@ -7,6 +7,7 @@
 
 #include "common/text.h"
 #include "testing/fake_platform.h"
+#include "testing/reporting_checker.h"
 
 namespace zarn {
 namespace {
@@ -102,6 +103,70 @@ TEST_F(MainModTest, SecondInstanceEndsWithoutWindowOrWrite) {
   EXPECT_TRUE(fake_.status_view.history().empty());
   EXPECT_TRUE(fake_.settings.writes().empty());
   EXPECT_EQ(fake_.settings.Get(settings::kDaemonCommand), u"RUN");
+}
+
+// Whatever ends a daemon, a checker started from then on gets a daemon of
+// its own: the lock goes before the window, and before the reopened checker
+// could start one.
+TEST_F(MainModTest, EveryEndLetsGoOfTheLockFirst) {
+  struct Case {
+    const char* name;
+    void (*prepare)(FakePlatform&);
+    // The event that must come after the release.
+    const char* after;
+  };
+  const Case cases[] = {
+      {"cancelled",
+       [](FakePlatform& f) {
+         f.settings.Set(settings::kDaemonCommand, u"RUN");
+         f.status_view.PressOnCall(1, UserAction::kCmdAbbruch);
+       },
+       "unload"},  // the button has hidden the window
+      {"finished",
+       [](FakePlatform& f) {
+         f.settings.Set(settings::kDaemonCommand, u"RUN");
+         f.settings.Set(settings::kLiveStatus, u"Finished");
+       },
+       "hide"},
+      {"never reported",
+       [](FakePlatform& f) {
+         f.settings.Set(settings::kDaemonCommand, u"RUN");
+         f.file_system.AddFile(u"C:\\Tools\\Daemon\\ZARN.cfg",
+                               "[ZARN]\r\nCANCELTIME=00:00:02\r\n");
+       },
+       "hide"},
+      {"no command", [](FakePlatform&) {}, "unload"},
+      {"restarted",
+       [](FakePlatform& f) {
+         PrepareReportingChecker(f);
+         f.status_view.PressOnCall(1, UserAction::kNeuStarten);
+       },
+       "start: "},
+      {"refused at the restart limit",
+       [](FakePlatform& f) {
+         PrepareReportingChecker(f);
+         f.file_system.AddFile(
+             u"C:\\Tools\\Daemon\\ZARN.cfg",
+             "[ZARN]\r\nCANCELTIME=00:00:02\r\nRESTARTMAX=1\r\n"
+             "RESTARTTIME=01:00:00\r\n");
+         f.settings.Set(settings::kDaemonRestarts, u"2026-12-07T07:30:00Z");
+       },
+       "hide"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakePlatform fake;
+    c.prepare(fake);
+    fake.clock.set_sleep_limit(10);
+    fake.instance_lock.set_journal(&fake.journal);
+    Platform platform = fake.platform();
+    Main(platform);
+    EXPECT_FALSE(fake.instance_lock.held_by_anyone());
+    EXPECT_EQ(fake.instance_lock.releases(), 1);
+    const int release = fake.journal.IndexOf("release");
+    EXPECT_GE(release, 0);
+    EXPECT_LT(release, fake.journal.IndexOf(c.after));
+  }
 }
 
 TEST_F(MainModTest, SecondInstanceStillReportsAMalformedLimit) {

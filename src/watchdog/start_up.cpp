@@ -73,6 +73,7 @@ StartUpResult StartUp::Run() {
 
   values_.daemon_command = settings.ReadSetting(settings::kDaemonCommand, u"");
   if (values_.daemon_command.empty()) {
+    platform_.instance_lock.Release();
     view.Unload();
     return StartUpResult::kNoDaemonCommand;
   }

@@ -58,17 +58,10 @@ std::u16string Supervision::Remaining(int64_t seconds) {
 }
 
 std::optional<SupervisionEnd> Supervision::RunCycle() {
-  StatusView& view = platform_.status_view;
-  if (values_.flags.cancel_requested) {
-    // The button has hidden the window already.
-    view.Unload();
-    return SupervisionEnd::kCancelled;
-  }
+  if (values_.flags.cancel_requested) return End(SupervisionEnd::kCancelled);
   SettingsStore& settings = platform_.settings;
   if (settings.ReadSetting(settings::kLiveStatus, u"") == u"Finished") {
-    view.Hide();
-    view.Unload();
-    return SupervisionEnd::kFinished;
+    return End(SupervisionEnd::kFinished);
   }
   std::u16string text =
       settings.ReadSetting(settings::kLiveStatusTime, never_reported_text_);
@@ -141,11 +134,7 @@ std::optional<SupervisionEnd> Supervision::NeverReportedCycle(
   const TimeLimit& limit = Limit();
   deadline_ms_ = DeadlineAfter(values_.supervision_start_running_ms, limit);
   pause_ms_ = PauseToNextSecond(values_.supervision_start_running_ms, now);
-  if (supervised > limit.seconds()) {
-    view.Hide();
-    view.Unload();
-    return SupervisionEnd::kNoReport;
-  }
+  if (supervised > limit.seconds()) return End(SupervisionEnd::kNoReport);
   view.ProcessPendingEvents(values_.flags);
   return std::nullopt;
 }
@@ -210,9 +199,7 @@ SupervisionEnd Supervision::Restart(const ClockReading& now) {
               ToDecimal(limit.max_restarts) + u" Neustarts innerhalb " +
               limit.span.text() + u" erreicht",
           0, 0);
-      platform_.status_view.Hide();
-      platform_.status_view.Unload();
-      return SupervisionEnd::kRestartLimitReached;
+      return End(SupervisionEnd::kRestartLimitReached);
     }
     // Counted before anything is handed over: a daemon that dies on the
     // way has restarted once too often rather than once too few.
@@ -233,11 +220,20 @@ SupervisionEnd Supervision::Restart(const ClockReading& now) {
   // The log keeps the local wall time of the cycle that decided.
   log_.WriteDaemonLog(now.local, u"ZARND: Start ZARN '" + workbook + u"'", 0,
                       0);
+  // The reopened checker starts its daemon at once; it must find the lock
+  // free, not held by us while our window goes.
+  platform_.instance_lock.Release();
   launch_.StartCheckerWorkbook(workbook, now.local);
+  return End(SupervisionEnd::kRestarted);
+}
 
-  platform_.status_view.Hide();
+SupervisionEnd Supervision::End(SupervisionEnd end) {
+  // First of all: a checker started from now on gets a daemon of its own.
+  platform_.instance_lock.Release();
+  // The cancel button has hidden the window already.
+  if (end != SupervisionEnd::kCancelled) platform_.status_view.Hide();
   platform_.status_view.Unload();
-  return SupervisionEnd::kRestarted;
+  return end;
 }
 
 }  // namespace zarn

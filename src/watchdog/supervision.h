@@ -96,6 +96,9 @@ class Supervision {
   // RESTARTTIME already. A restart the user asked for is neither refused
   // nor counted.
   SupervisionEnd Restart(const ClockReading& now);
+  // Lets go of the instance lock, then hides (unless the cancel button has)
+  // and unloads the window; returns `end`.
+  SupervisionEnd End(SupervisionEnd end);
   // With a restart limit, sets the window's count anew when a restart has
   // left the span since; no settings read.
   void ShowRestarts(const ClockReading& now);

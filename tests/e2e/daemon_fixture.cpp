@@ -152,6 +152,17 @@ std::optional<std::pair<DWORD, std::wstring>> DaemonFixture::SimStart(
   return std::pair{id, W(win32::FromAnsi(args))};
 }
 
+std::optional<DWORD> DaemonFixture::DaemonStarted(size_t n) const {
+  const std::string log = SimLog();
+  const std::string marker = "daemon started pid=";
+  size_t at = std::string::npos;
+  for (size_t i = 0, from = 0; i <= n; ++i, from = at + 1) {
+    at = log.find(marker, from);
+    if (at == std::string::npos) return std::nullopt;
+  }
+  return static_cast<DWORD>(std::stoul(log.substr(at + marker.size())));
+}
+
 void DaemonFixture::ResetSettings() {
   ::RegDeleteTreeW(HKEY_CURRENT_USER, W(kSettingsKeyPath).c_str());
   SetSetting(settings::kDaemonLog, win32::FromWide(daemon_log()));

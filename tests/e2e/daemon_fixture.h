@@ -63,6 +63,8 @@ class DaemonFixture : public ::testing::Test {
   // The id in the "start pid=<id> args=<args>" line number `n` (from 0),
   // with its args; nothing when there is no such line.
   std::optional<std::pair<DWORD, std::wstring>> SimStart(size_t n) const;
+  // The id in SimExcel's "daemon started pid=" line number `n` (from 0).
+  std::optional<DWORD> DaemonStarted(size_t n) const;
 
   // Empties the checker's key again, DaemonLog apart, for the next case.
   void ResetSettings();

@@ -19,20 +19,7 @@ namespace {
 // How long three rounds of hang and restart may take under a busy Wine.
 constexpr DWORD kRoundsMs = 6 * kPatienceMs;
 
-class RestartLimitTest : public DaemonFixture {
- protected:
-  // The id in the `n`-th (from 0) "daemon started pid=" line.
-  std::optional<DWORD> DaemonStarted(size_t n) const {
-    const std::string log = SimLog();
-    const std::string marker = "daemon started pid=";
-    size_t at = std::string::npos;
-    for (size_t i = 0, from = 0; i <= n; ++i, from = at + 1) {
-      at = log.find(marker, from);
-      if (at == std::string::npos) return std::nullopt;
-    }
-    return static_cast<DWORD>(std::stoul(log.substr(at + marker.size())));
-  }
-};
+using RestartLimitTest = DaemonFixture;
 
 TEST_F(RestartLimitTest, HangingOnEveryStartIsReopenedTwiceThenLeftEnded) {
   WriteConfig(

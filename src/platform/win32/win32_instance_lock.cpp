@@ -69,8 +69,13 @@ bool OwnedBy(HANDLE object, const std::vector<BYTE>& sid) {
 
 class Win32InstanceLock final : public InstanceLock {
  public:
-  ~Win32InstanceLock() override {
+  ~Win32InstanceLock() override { Release(); }
+
+  // A mutex is let go by the thread that holds it: the daemon's one thread.
+  void Release() override {
     if (held_) ::ReleaseMutex(mutex_.get());
+    held_ = false;
+    mutex_.reset();
   }
 
   InstanceClaim Claim(uint32_t wait_ms) override {
