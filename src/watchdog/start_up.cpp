@@ -1,6 +1,7 @@
 #include "watchdog/start_up.h"
 
 #include "common/text.h"
+#include "paths/helpers.h"
 #include "process/hang_dump.h"
 #include "process/process_control.h"
 #include "process/single_instance.h"
