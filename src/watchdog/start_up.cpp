@@ -5,8 +5,8 @@
 #include "process/hang_dump.h"
 #include "process/process_control.h"
 #include "process/single_instance.h"
+#include "watchdog/build_title.h"
 #include "watchdog/daemon_log.h"
-#include "watchdog/main_mod.h"
 
 namespace zarn {
 namespace {
