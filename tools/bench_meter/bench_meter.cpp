@@ -50,8 +50,8 @@
 #include "platform/win32/win32_regional.h"
 #include "platform/win32/win32_settings_store.h"
 #include "platform/win32/win32_status_view.h"
-#include "platform/win32/win32_test_support.h"
 #include "process/excel_cleanup.h"
+#include "testing/win32/win32_test_support.h"
 #include "watchdog/daemon_log.h"
 
 namespace {
