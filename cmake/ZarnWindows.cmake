@@ -42,7 +42,10 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/main.cpp)
 endif()
 
 # The backends' own tests, and in tests/win32 the subsystems' logic on them.
-zarn_glob_tests(ZARN_WIN32_TESTS src/platform/win32 tests/win32)
+# The helpers these tests share, header-only, live in src/testing/win32,
+# apart from the backends, with a test of their own.
+zarn_glob_tests(ZARN_WIN32_TESTS src/platform/win32 src/testing/win32
+                tests/win32)
 # Tests that need a zone with daylight-saving rules: Wine takes the zone
 # from each process's TZ, so they run as a program of their own.
 file(GLOB ZARN_BERLIN_TESTS CONFIGURE_DEPENDS

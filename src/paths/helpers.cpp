@@ -90,6 +90,12 @@ std::u16string LongPathForm(std::u16string_view path) {
   return std::u16string(path);
 }
 
+std::u16string GetParentFolder(std::u16string_view path) {
+  const size_t last = path.rfind(u'\\');
+  if (last == std::u16string_view::npos) return std::u16string(path);
+  return std::u16string(path.substr(0, last));
+}
+
 std::optional<DateTime> ParseLastModified(std::u16string_view value) {
   // "Sun, 06 Nov 1994 08:49:37 GMT": from the 6th character on, at most 1000
   // of them, without the last four.

@@ -49,6 +49,10 @@ inline constexpr size_t kMaxPlainFolderPath = 248;
 // backslashes.
 std::u16string LongPathForm(std::u16string_view path);
 
+// The text before the last backslash of `path`, or all of `path` when it
+// has none: C:\Logs\daemon.log gives C:\Logs, C:\daemon.log gives C:.
+std::u16string GetParentFolder(std::u16string_view path);
+
 // The Last-Modified value of an HTTP answer ("Sun, 06 Nov 1994 08:49:37
 // GMT") as the date and time it names, without time-zone conversion. The
 // weekday part (the first five characters) and the last four (" GMT") are

@@ -273,5 +273,24 @@ TEST_F(HelpersTest, TakeLineOnAViewTakesTheSameLines) {
   }
 }
 
+TEST(GetParentFolderTest, CutsAtTheLastBackslash) {
+  struct Case {
+    const char16_t* path;
+    const char16_t* parent;
+  };
+  const Case cases[] = {
+      {u"C:\\Logs\\daemon.log", u"C:\\Logs"},
+      {u"C:\\daemon.log", u"C:"},
+      {u"\\\\server\\share\\d.log", u"\\\\server\\share"},
+      {u"C:\\Logs\\", u"C:\\Logs"},
+      {u"daemon.log", u"daemon.log"},
+      {u"", u""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(c.path));
+    EXPECT_EQ(GetParentFolder(c.path), c.parent);
+  }
+}
+
 }  // namespace
 }  // namespace zarn

@@ -16,12 +16,6 @@ bool EndsOrControlsALine(char16_t c) {
 
 }  // namespace
 
-std::u16string GetParentFolder(std::u16string_view path) {
-  const size_t last = path.rfind(u'\\');
-  if (last == std::u16string_view::npos) return std::u16string(path);
-  return std::u16string(path.substr(0, last));
-}
-
 std::u16string FormatDaemonLogLine(Regional& regional, DateTime when,
                                    std::u16string_view message, double number,
                                    int32_t id) {

@@ -17,10 +17,6 @@
 
 namespace zarn {
 
-// The text before the last backslash of `path`, or all of `path` when it
-// has none: C:\Logs\daemon.log gives C:\Logs, C:\daemon.log gives C:.
-std::u16string GetParentFolder(std::u16string_view path);
-
 // The line without its line end: timestamp, number, type 7, identifier and
 // the quoted message, which is not escaped. Every control character (U+0000
 // to U+001F and U+007F) and every other line end of Unicode (U+0085, U+2028,

@@ -8,6 +8,7 @@
 #include "common/text.h"
 #include "testing/fake_platform.h"
 #include "testing/reporting_checker.h"
+#include "watchdog/build_title.h"
 #include "watchdog/main_mod.h"
 
 namespace zarn {

@@ -2,7 +2,6 @@
 
 #include <optional>
 
-#include "common/text.h"
 #include "config/cfg_reader.h"
 #include "paths/helpers.h"
 #include "paths/unc.h"
@@ -13,15 +12,8 @@
 #include "watchdog/daemon_values.h"
 #include "watchdog/start_up.h"
 #include "watchdog/supervision.h"
-#include "watchdog/version.h"
 
 namespace zarn {
-
-std::u16string BuildTitle() {
-  return u"ZARN Daemon (Build: " + ToDecimal(ZARN_VERSION_MAJOR) + u"-" +
-         ToDecimal(ZARN_VERSION_MINOR) + u"-" + ToDecimal(ZARN_VERSION_PATCH) +
-         u")";
-}
 
 int Main(Platform& platform) {
   DaemonValues values;

@@ -3,14 +3,9 @@
 #ifndef ZARN_WATCHDOG_MAIN_MOD_H_
 #define ZARN_WATCHDOG_MAIN_MOD_H_
 
-#include <string>
-
 #include "platform/platform.h"
 
 namespace zarn {
-
-// "ZARN Daemon (Build: 1-0-0)": major, minor and revision of the build.
-std::u16string BuildTitle();
 
 // Runs the daemon until it ends: a second instance, no hand-over command,
 // the user's cancel, "Finished", no report within the limit, or a restart

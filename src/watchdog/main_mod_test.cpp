@@ -57,10 +57,6 @@ class MainModTest : public ::testing::Test {
   FakePlatform fake_;
 };
 
-TEST_F(MainModTest, BuildTitleCarriesTheVersion) {
-  EXPECT_EQ(BuildTitle(), u"ZARN Daemon (Build: 1-0-0)");
-}
-
 TEST_F(MainModTest, StartUpFillsAndShowsTheWindowThenClearsTheCommand) {
   RunMain();
   const std::vector<std::string> expected = {"caption CancelTime: 00:05:00",

@@ -1,11 +1,12 @@
 #include "watchdog/start_up.h"
 
 #include "common/text.h"
+#include "paths/helpers.h"
 #include "process/hang_dump.h"
 #include "process/process_control.h"
 #include "process/single_instance.h"
+#include "watchdog/build_title.h"
 #include "watchdog/daemon_log.h"
-#include "watchdog/main_mod.h"
 
 namespace zarn {
 namespace {

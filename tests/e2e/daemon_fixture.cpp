@@ -5,7 +5,7 @@
 #include "platform/win32/win32_regional.h"
 #include "platform/win32/win32_settings_store.h"
 #include "platform/win32/win32_status_view.h"
-#include "platform/win32/win32_test_support.h"
+#include "testing/win32/win32_test_support.h"
 
 namespace zarn::e2e {
 namespace {

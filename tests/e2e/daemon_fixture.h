@@ -15,7 +15,7 @@
 #include "e2e_support.h"
 #include "platform/regional.h"
 #include "platform/settings_store.h"
-#include "platform/win32/test_temp_folder.h"
+#include "testing/win32/test_temp_folder.h"
 
 namespace zarn::e2e {
 

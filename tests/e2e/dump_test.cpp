@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "daemon_fixture.h"
-#include "platform/win32/test_minidump.h"
 #include "platform/win32/wide.h"
+#include "testing/win32/test_minidump.h"
 
 namespace zarn::e2e {
 namespace {

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "platform/win32/unique_resource.h"
-#include "platform/win32/win32_test_support.h"
+#include "testing/win32/win32_test_support.h"
 
 namespace zarn::e2e {
 

@@ -18,9 +18,9 @@
 #include "e2e_support.h"
 #include "package_folder.h"
 #include "platform/settings_store.h"
-#include "platform/win32/test_temp_folder.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_settings_store.h"
+#include "testing/win32/test_temp_folder.h"
 
 namespace zarn::e2e {
 namespace {

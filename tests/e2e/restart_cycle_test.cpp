@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "daemon_fixture.h"
-#include "platform/win32/test_processes.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_status_view.h"
+#include "testing/win32/test_processes.h"
 
 namespace zarn::e2e {
 namespace {

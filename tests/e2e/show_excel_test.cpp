@@ -6,7 +6,7 @@
 #include "daemon_fixture.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_status_view.h"
-#include "platform/win32/win32_test_support.h"
+#include "testing/win32/win32_test_support.h"
 
 namespace zarn::e2e {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_clock.h"
-#include "platform/win32/win32_test_support.h"
+#include "testing/win32/win32_test_support.h"
 
 namespace zarn::faults {
 namespace {

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "common/date_time.h"
-#include "platform/win32/test_association.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/win32_status_view.h"
+#include "testing/win32/test_association.h"
 
 namespace zarn::faults {
 

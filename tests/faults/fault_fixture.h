@@ -11,8 +11,8 @@
 
 #include "daemon_harness.h"
 #include "platform/win32/wide.h"
-#include "platform/win32/win32_test_support.h"
 #include "settings_snapshot.h"
+#include "testing/win32/win32_test_support.h"
 
 namespace zarn::faults {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "fault_fixture.h"
-#include "platform/win32/win32_test_support.h"
+#include "testing/win32/win32_test_support.h"
 
 namespace zarn::faults {
 namespace {

@@ -11,11 +11,11 @@
 
 #include "common/text.h"
 #include "paths/helpers.h"
-#include "platform/win32/test_http_server.h"
 #include "platform/win32/win32_http_probe.h"
-#include "platform/win32/win32_test_support.h"
 #include "testing/fake_file_system.h"
 #include "testing/fake_network_drives.h"
+#include "testing/win32/test_http_server.h"
+#include "testing/win32/win32_test_support.h"
 
 namespace zarn {
 namespace {

@@ -17,7 +17,7 @@
 #include "platform/settings_store.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
-#include "platform/win32/win32_test_support.h"
+#include "testing/win32/win32_test_support.h"
 
 namespace zarn::faults {
 

@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "common/text.h"
-#include "platform/win32/test_association.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_settings_store.h"
 #include "platform/win32/win32_shell.h"
-#include "platform/win32/win32_test_support.h"
 #include "test_daemon_log.h"
+#include "testing/win32/test_association.h"
+#include "testing/win32/win32_test_support.h"
 #include "watchdog/checker_launch.h"
 
 namespace zarn {

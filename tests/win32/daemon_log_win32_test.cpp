@@ -8,11 +8,11 @@
 
 #include <string>
 
-#include "platform/win32/test_temp_folder.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
-#include "platform/win32/win32_test_support.h"
 #include "test_daemon_log.h"
+#include "testing/win32/test_temp_folder.h"
+#include "testing/win32/win32_test_support.h"
 
 namespace zarn {
 namespace {

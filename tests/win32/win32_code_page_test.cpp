@@ -10,11 +10,11 @@
 #include "common/text.h"
 #include "config/cfg_reader.h"
 #include "config/unicode_file.h"
-#include "platform/win32/test_temp_folder.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_network_drives.h"
 #include "testing/encoding_cases.h"
 #include "testing/fake_http_probe.h"
+#include "testing/win32/test_temp_folder.h"
 
 namespace zarn {
 namespace {

@@ -7,10 +7,10 @@
 #include <oleauto.h>
 
 #include "common/text.h"
-#include "platform/win32/test_processes.h"
 #include "platform/win32/wide.h"
-#include "platform/win32/win32_test_support.h"
 #include "test_excel_cleanup.h"
+#include "testing/win32/test_processes.h"
+#include "testing/win32/win32_test_support.h"
 
 namespace zarn {
 namespace {

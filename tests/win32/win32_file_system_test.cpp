@@ -6,10 +6,10 @@
 
 #include "config/cfg_reader.h"
 #include "paths/helpers.h"
-#include "platform/win32/test_temp_folder.h"
 #include "platform/win32/win32_code_page.h"
 #include "platform/win32/win32_network_drives.h"
 #include "testing/fake_http_probe.h"
+#include "testing/win32/test_temp_folder.h"
 
 namespace zarn {
 namespace {

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/win32/test_processes.h"
 #include "process/process_control.h"
+#include "testing/win32/test_processes.h"
 
 namespace zarn {
 namespace {

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "platform/win32/test_processes.h"
 #include "platform/win32/win32_process_table.h"
 #include "platform/win32/win32_regional.h"
 #include "platform/win32/win32_settings_store.h"
 #include "platform/win32/win32_user_name.h"
 #include "platform/win32/win32_wmi_process_service.h"
 #include "process/excel_cleanup.h"
+#include "testing/win32/test_processes.h"
 
 namespace zarn {
 namespace {

@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "common/text.h"
-#include "platform/win32/test_processes.h"
 #include "platform/win32/win32_process_table.h"
-#include "platform/win32/win32_test_support.h"
 #include "platform/win32/win32_user_name.h"
 #include "test_excel_cleanup.h"
+#include "testing/win32/test_processes.h"
+#include "testing/win32/win32_test_support.h"
 
 namespace zarn {
 namespace {

@@ -36,7 +36,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cwchar>
-#include <iterator>
 #include <string>
 
 #include "common/date_time.h"
@@ -50,81 +49,12 @@
 #include "platform/win32/win32_regional.h"
 #include "platform/win32/win32_settings_store.h"
 #include "platform/win32/win32_status_view.h"
-#include "platform/win32/win32_test_support.h"
 #include "process/excel_cleanup.h"
+#include "programs.h"
 #include "watchdog/daemon_log.h"
 
+namespace zarn::bench {
 namespace {
-
-struct Program {
-  const char* name;  // in the output
-  const wchar_t* exe;
-  const wchar_t* window_class;
-  const wchar_t* title;
-  bool daemon;
-};
-
-// The two floors are closed as floor.exe always was, by WM_CLOSE; the
-// daemon by its "Überwachung abbrechen" button.
-constexpr Program kPrograms[] = {
-    {"daemon", L"ZARNDaemon.exe", zarn::kStatusWindowClass,
-     zarn::kStatusWindowCaption, true},
-    {"form", L"floor_form.exe", zarn::kStatusWindowClass,
-     zarn::kStatusWindowCaption, false},
-    {"floor", L"floor.exe", L"ZarnFloor", L"ZARN Boden", false},
-};
-constexpr int kProgramCount = static_cast<int>(std::size(kPrograms));
-
-double Now() {
-  LARGE_INTEGER count, frequency;
-  ::QueryPerformanceCounter(&count);
-  ::QueryPerformanceFrequency(&frequency);
-  return 1000.0 * static_cast<double>(count.QuadPart) /
-         static_cast<double>(frequency.QuadPart);
-}
-
-struct Child {
-  HANDLE process = nullptr;
-  DWORD id = 0;
-};
-
-Child Start(const std::wstring& folder, const wchar_t* exe) {
-  std::wstring path = folder + L"\\" + exe;
-  std::wstring command = L"\"" + path + L"\"";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info = {};
-  Child child;
-  if (::CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0,
-                       nullptr, folder.c_str(), &startup, &info)) {
-    ::CloseHandle(info.hThread);
-    child.process = info.hProcess;
-    child.id = info.dwProcessId;
-  }
-  return child;
-}
-
-HWND MainWindow(const Program& program, DWORD id) {
-  return zarn::win32::FindWindowOf(id, program.window_class, program.title,
-                                   /*visible_only=*/true);
-}
-
-void Close(const Program& program, Child& child) {
-  if (!child.process) return;
-  if (HWND window = MainWindow(program, child.id)) {
-    if (program.daemon) {
-      ::PostMessageW(::GetDlgItem(window, zarn::kCmdAbbruchId), BM_CLICK, 0, 0);
-    } else {
-      ::PostMessageW(window, WM_CLOSE, 0, 0);
-    }
-  }
-  if (::WaitForSingleObject(child.process, 5000) != WAIT_OBJECT_0) {
-    ::TerminateProcess(child.process, 1);
-    ::WaitForSingleObject(child.process, 5000);
-  }
-  ::CloseHandle(child.process);
-  child = {};
-}
 
 void Report(zarn::SettingsStore& store) {
   store.WriteSetting(zarn::settings::kLiveStatusTime,
@@ -395,13 +325,17 @@ int RestartSteps(const std::wstring& folder) {
 }
 
 }  // namespace
+}  // namespace zarn::bench
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 4) return 1;
   const int number = std::wcstol(argv[2], nullptr, 10);
-  if (std::wcscmp(argv[1], L"startup") == 0) return StartUp(number, argv[3]);
-  if (std::wcscmp(argv[1], L"idle") == 0) return Idle(number, argv[3]);
-  if (std::wcscmp(argv[1], L"ops") == 0) return Operations(number);
-  if (std::wcscmp(argv[1], L"restart") == 0) return RestartSteps(argv[3]);
+  if (std::wcscmp(argv[1], L"startup") == 0)
+    return zarn::bench::StartUp(number, argv[3]);
+  if (std::wcscmp(argv[1], L"idle") == 0)
+    return zarn::bench::Idle(number, argv[3]);
+  if (std::wcscmp(argv[1], L"ops") == 0) return zarn::bench::Operations(number);
+  if (std::wcscmp(argv[1], L"restart") == 0)
+    return zarn::bench::RestartSteps(argv[3]);
   return 1;
 }

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "platform/win32/win32_test_support.h"
+#include "testing/win32/win32_test_support.h"
 
 namespace {
 

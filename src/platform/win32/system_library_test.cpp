@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "platform/win32/test_temp_folder.h"
 #include "platform/win32/wide.h"
+#include "testing/win32/test_temp_folder.h"
 
 namespace zarn {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/win32/win32_clock.h"
-#include "platform/win32/win32_test_support.h"
+#include "testing/win32/win32_test_support.h"
 
 namespace zarn {
 namespace {

@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/win32/test_minidump.h"
-#include "platform/win32/test_processes.h"
-#include "platform/win32/test_temp_folder.h"
 #include "platform/win32/wide.h"
-#include "platform/win32/win32_test_support.h"
+#include "testing/win32/test_minidump.h"
+#include "testing/win32/test_processes.h"
+#include "testing/win32/test_temp_folder.h"
+#include "testing/win32/win32_test_support.h"
 
 namespace zarn {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_message_box.h"
-#include "platform/win32/win32_test_support.h"
+#include "testing/win32/win32_test_support.h"
 
 namespace zarn {
 namespace {

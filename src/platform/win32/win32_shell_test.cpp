@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "platform/win32/test_association.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
-#include "platform/win32/win32_test_support.h"
+#include "testing/win32/test_association.h"
+#include "testing/win32/win32_test_support.h"
 
 namespace zarn {
 namespace {

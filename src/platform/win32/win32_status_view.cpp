@@ -2,15 +2,14 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <array>
-#include <cstdlib>
-#include <cwchar>
 #include <string>
 #include <string_view>
 
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_dpi.h"
+#include "platform/win32/win32_label_font.h"
+#include "platform/win32/win32_status_layout.h"
 
 namespace zarn {
 namespace {
@@ -19,41 +18,6 @@ constexpr DWORD kWindowStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 // WS_EX_CONTROLPARENT lets IsDialogMessage move the focus with Tab.
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
-constexpr int kClientWidthTwips = 6315;
-constexpr int kClientHeightTwips = 3360;
-
-struct ControlLayout {
-  int id;
-  bool button;
-  bool bold;
-  int left, top, width, height;  // twips
-  const wchar_t* text;           // at design time
-  // Hidden until its caption is set: the row of the restart limit.
-  bool restarts_row = false;
-};
-
-// The headline's height while the row of the restart limit, which lies in
-// its lower part, is shown: still room for its one line at 12 points.
-constexpr int kLabel1HeightAboveRestartsTwips = 375;
-
-// In tab order: they are made in this order, so the z-order follows it.
-constexpr std::array<ControlLayout, 11> kControls = {{
-    {kLabel1Id, false, true, 120, 105, 5895, 615,
-     L"Die Analyse des ZARNs wird überwacht."},
-    {kCmdAbbruchId, true, true, 210, 1920, 5880, 615, L"Überwachung abbrechen"},
-    {kLabel2Id, false, false, 360, 1185, 1815, 255, L"Status:"},
-    {kStatusId, false, false, 2520, 1185, 3495, 255, L""},
-    {kStatus2Id, false, false, 2520, 1545, 3495, 255, L""},
-    {kLabel4Id, false, false, 360, 1545, 1935, 255,
-     L"Letzte Rückmeldung ZARN:"},
-    {kNeuStartenId, true, true, 210, 2625, 5865, 615, L"Jetzt neu starten"},
-    {kCancelTimeId, false, false, 3210, 840, 2760, 255, L""},
-    {kLabel5Id, false, false, 315, 840, 2760, 255,
-     L"Neustart bei Inaktivität des ZARN nach:"},
-    {kLabel6Id, false, false, 360, 480, 2160, 255, L"Automatische Neustarts:",
-     true},
-    {kNeustartsId, false, false, 2520, 480, 3495, 255, L"", true},
-}};
 
 int ControlIdOf(StatusLabel label) {
   switch (label) {
@@ -69,92 +33,7 @@ int ControlIdOf(StatusLabel label) {
   return 0;
 }
 
-// The widest texts that the loop sets into the value labels, under German
-// and English regional settings; the caption labels keep their design-time
-// texts.
-struct ValueSample {
-  int id;
-  const wchar_t* text;
-};
-constexpr std::array<ValueSample, 10> kValueSamples = {{
-    {kCancelTimeId, L"00:30:00"},
-    {kStatusId, L"Initialisiere..."},
-    {kStatusId, L"Überwache..."},
-    {kStatusId, L"Starte neu in 00:04:30"},
-    {kStatusId, L"ZARN inaktiv, beende in 00:04:50"},
-    {kStatusId, L"Starte neu in 12:04:30 AM"},
-    {kStatusId, L"ZARN inaktiv, beende in 12:04:50 AM"},
-    {kStatus2Id, L"00:00:30"},
-    {kStatus2Id, L"12:00:30 AM"},
-    {kNeustartsId, L"999 von 999 innerhalb 23:59:59"},
-}};
-
-const ControlLayout& LayoutOf(int id) {
-  for (const ControlLayout& control : kControls) {
-    if (control.id == id) return control;
-  }
-  return kControls.front();
-}
-
-// Whether `text` fits the label `id` on one line, in the font selected
-// into `dc`, at `dpi`.
-bool FitsOnOneLine(HDC dc, int id, const wchar_t* text, UINT dpi) {
-  const ControlLayout& label = LayoutOf(id);
-  SIZE extent = {};
-  ::GetTextExtentPoint32W(dc, text, static_cast<int>(std::wcslen(text)),
-                          &extent);
-  return extent.cx <= win32::TwipsToPixels(label.width, dpi);
-}
-
-// Whether every text of every caption and value label fits on one line,
-// and within the label's height, in `font` at `dpi`.
-bool CaptionsFit(HDC dc, const LOGFONTW& font, UINT dpi) {
-  HFONT made = ::CreateFontIndirectW(&font);
-  if (!made) return false;
-  HGDIOBJ previous = ::SelectObject(dc, made);
-  TEXTMETRICW metrics = {};
-  bool fit = ::GetTextMetricsW(dc, &metrics) != 0;
-  for (const ControlLayout& control : kControls) {
-    if (control.bold || control.button) continue;
-    if (metrics.tmHeight > win32::TwipsToPixels(control.height, dpi)) {
-      fit = false;
-    }
-    if (*control.text && !FitsOnOneLine(dc, control.id, control.text, dpi)) {
-      fit = false;
-    }
-  }
-  for (const ValueSample& sample : kValueSamples) {
-    if (!FitsOnOneLine(dc, sample.id, sample.text, dpi)) fit = false;
-  }
-  ::SelectObject(dc, previous);
-  ::DeleteObject(made);
-  return fit;
-}
-
-// The largest character height from `most` down to `least` pixels at
-// which every caption fits in `font`'s face; 0 when none does.
-LONG LargestFittingHeight(HDC dc, LOGFONTW font, LONG most, LONG least,
-                          UINT dpi) {
-  for (LONG height = most; height >= least && height > 0; --height) {
-    font.lfHeight = -height;
-    if (CaptionsFit(dc, font, dpi)) return height;
-  }
-  return 0;
-}
-
 LRESULT CALLBACK StatusWindowProc(HWND, UINT, WPARAM, LPARAM);
-
-// Faces for labels whose GUI font fits only below three quarters of its
-// size: Windows' own and Debian's common sans faces, narrow ones last.
-constexpr std::array<const wchar_t*, 8> kOtherFaces = {
-    L"Microsoft Sans Serif",
-    L"Tahoma",
-    L"Arial",
-    L"Liberation Sans",
-    L"DejaVu Sans",
-    L"Arial Narrow",
-    L"Liberation Sans Narrow",
-    L"DejaVu Sans Condensed"};
 
 bool RegisterStatusWindowClass(HINSTANCE instance) {
   WNDCLASSEXW window_class = {};
@@ -285,7 +164,7 @@ class Win32StatusView final : public StatusView {
         nullptr, instance, this);
     if (!window) return false;
     window_ = window;
-    for (const ControlLayout& control : kControls) {
+    for (const StatusControlLayout& control : kStatusControls) {
       // Only the buttons take the focus; labels show captions verbatim.
       const DWORD style =
           WS_CHILD | (control.restarts_row ? 0 : WS_VISIBLE) |
@@ -308,7 +187,7 @@ class Win32StatusView final : public StatusView {
   void ShowRestartsRow() {
     restarts_shown_ = true;
     Layout(win32::DpiForWindow(window_));
-    for (const ControlLayout& control : kControls) {
+    for (const StatusControlLayout& control : kStatusControls) {
       if (control.restarts_row) {
         ::ShowWindow(::GetDlgItem(window_, control.id), SW_SHOWNA);
       }
@@ -319,8 +198,8 @@ class Win32StatusView final : public StatusView {
   // fonts of that DPI.
   void Layout(UINT dpi) {
     const SIZE outer = win32::WindowSizeForClient(
-        {win32::TwipsToPixels(kClientWidthTwips, dpi),
-         win32::TwipsToPixels(kClientHeightTwips, dpi)},
+        {win32::TwipsToPixels(kStatusClientWidthTwips, dpi),
+         win32::TwipsToPixels(kStatusClientHeightTwips, dpi)},
         kWindowStyle, kWindowExStyle, dpi);
     ::SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -335,7 +214,7 @@ class Win32StatusView final : public StatusView {
     label_font_ = ::CreateFontIndirectW(&label);
     HFONT fallback = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 
-    for (const ControlLayout& control : kControls) {
+    for (const StatusControlLayout& control : kStatusControls) {
       HWND child = ::GetDlgItem(window_, control.id);
       const int height = control.id == kLabel1Id && restarts_shown_
                              ? kLabel1HeightAboveRestartsTwips
@@ -385,56 +264,6 @@ LRESULT CALLBACK StatusWindowProc(HWND window, UINT message, WPARAM w,
 }
 
 }  // namespace
-
-LOGFONTW FitLabelFont(std::wstring_view face, UINT dpi) {
-  LOGFONTW font = {};
-  if (!win32::GuiFontForDpi(dpi, font)) {
-    font.lfHeight = -::MulDiv(8, static_cast<int>(dpi), 72);
-    font.lfCharSet = DEFAULT_CHARSET;
-    std::wcscpy(font.lfFaceName, L"MS Shell Dlg");
-  }
-  if (!face.empty()) {
-    const size_t n = std::min<size_t>(face.size(), LF_FACESIZE - 1);
-    face.copy(font.lfFaceName, n);
-    font.lfFaceName[n] = L'\0';
-  }
-  HDC dc = ::GetDC(nullptr);
-  if (!dc) return font;
-  // The captions are fitted by character height; a GUI font given by its
-  // cell height (positive) is turned into that.
-  LONG full = -font.lfHeight;
-  if (font.lfHeight > 0) {
-    HFONT made = ::CreateFontIndirectW(&font);
-    HGDIOBJ previous = ::SelectObject(dc, made);
-    TEXTMETRICW metrics = {};
-    ::GetTextMetricsW(dc, &metrics);
-    full = metrics.tmHeight - metrics.tmInternalLeading;
-    ::SelectObject(dc, previous);
-    ::DeleteObject(made);
-  }
-  // Smaller only as far as needed: Wine's Tahoma and Liberation Sans by a
-  // pixel or two, DejaVu Sans (a bare Debian) by about a quarter. A caption
-  // that wrapped would lose its second line under the next row.
-  const LONG height = LargestFittingHeight(dc, font, full, 1, dpi);
-  font.lfHeight = -std::max<LONG>(height, 1);
-  ::ReleaseDC(nullptr, dc);
-  return font;
-}
-
-LOGFONTW ChooseLabelFont(UINT dpi) {
-  LOGFONTW best = FitLabelFont(L"", dpi);
-  LOGFONTW gui = {};
-  if (!win32::GuiFontForDpi(dpi, gui) ||
-      std::abs(best.lfHeight) * 4 >= std::abs(gui.lfHeight) * 3) {
-    return best;
-  }
-  for (const wchar_t* face : kOtherFaces) {
-    if (!win32::FaceInstalled(face)) continue;
-    const LOGFONTW other = FitLabelFont(face, dpi);
-    if (std::abs(other.lfHeight) > std::abs(best.lfHeight)) best = other;
-  }
-  return best;
-}
 
 std::unique_ptr<StatusView> NewWin32StatusView() {
   return std::make_unique<Win32StatusView>();

@@ -1,7 +1,7 @@
 // For tests only: what a minidump file holds, read from its stream
 // directory: the header's signature, the threads and the modules' names.
-#ifndef ZARN_PLATFORM_WIN32_TEST_MINIDUMP_H_
-#define ZARN_PLATFORM_WIN32_TEST_MINIDUMP_H_
+#ifndef ZARN_TESTING_WIN32_TEST_MINIDUMP_H_
+#define ZARN_TESTING_WIN32_TEST_MINIDUMP_H_
 
 #include <windows.h>
 // dbghelp.h needs windows.h first; only its structures are used.
@@ -112,4 +112,4 @@ inline ::testing::AssertionResult IsDumpOfThreadsAndModule(
 
 }  // namespace zarn::win32_test
 
-#endif  // ZARN_PLATFORM_WIN32_TEST_MINIDUMP_H_
+#endif  // ZARN_TESTING_WIN32_TEST_MINIDUMP_H_

@@ -1,4 +1,4 @@
-#include "platform/win32/win32_test_support.h"
+#include "testing/win32/win32_test_support.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

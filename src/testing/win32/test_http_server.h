@@ -2,8 +2,8 @@
 // on 127.0.0.1, started as a Unix program (Wine runs those through
 // CreateProcessW), with the ports it reports and the requests it logged.
 // It is asked to quit, and its files go, when its owner goes.
-#ifndef ZARN_PLATFORM_WIN32_TEST_HTTP_SERVER_H_
-#define ZARN_PLATFORM_WIN32_TEST_HTTP_SERVER_H_
+#ifndef ZARN_TESTING_WIN32_TEST_HTTP_SERVER_H_
+#define ZARN_TESTING_WIN32_TEST_HTTP_SERVER_H_
 
 #include <windows.h>
 
@@ -110,4 +110,4 @@ class TestHttpServer {
 
 }  // namespace zarn::win32
 
-#endif  // ZARN_PLATFORM_WIN32_TEST_HTTP_SERVER_H_
+#endif  // ZARN_TESTING_WIN32_TEST_HTTP_SERVER_H_

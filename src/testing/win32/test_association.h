@@ -3,8 +3,8 @@
 // an Office installation associates .xls with EXCEL.EXE. Windows keeps
 // per-user associations in HKCU\Software\Classes, Wine reads only the
 // machine's (HKLM\Software\Classes), so both get the same classes.
-#ifndef ZARN_PLATFORM_WIN32_TEST_ASSOCIATION_H_
-#define ZARN_PLATFORM_WIN32_TEST_ASSOCIATION_H_
+#ifndef ZARN_TESTING_WIN32_TEST_ASSOCIATION_H_
+#define ZARN_TESTING_WIN32_TEST_ASSOCIATION_H_
 
 #include <windows.h>
 
@@ -74,4 +74,4 @@ class TestAssociation {
 
 }  // namespace zarn::win32
 
-#endif  // ZARN_PLATFORM_WIN32_TEST_ASSOCIATION_H_
+#endif  // ZARN_TESTING_WIN32_TEST_ASSOCIATION_H_

@@ -3,8 +3,8 @@
 // whole-file reads, a file held by another process, programs started,
 // registry values listed, and the windows of one process only, since other
 // test programs may show windows of the same class and title meanwhile.
-#ifndef ZARN_PLATFORM_WIN32_WIN32_TEST_SUPPORT_H_
-#define ZARN_PLATFORM_WIN32_WIN32_TEST_SUPPORT_H_
+#ifndef ZARN_TESTING_WIN32_WIN32_TEST_SUPPORT_H_
+#define ZARN_TESTING_WIN32_WIN32_TEST_SUPPORT_H_
 
 #include <windows.h>
 
@@ -212,4 +212,4 @@ inline HWND FindOwnWindow(const wchar_t* window_class, const wchar_t* title) {
 
 }  // namespace zarn::win32
 
-#endif  // ZARN_PLATFORM_WIN32_WIN32_TEST_SUPPORT_H_
+#endif  // ZARN_TESTING_WIN32_WIN32_TEST_SUPPORT_H_

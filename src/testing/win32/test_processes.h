@@ -1,8 +1,8 @@
 // For the tests of process control only: stand-in processes made from
 // proc_helper.exe under chosen names, ended again when their owner goes,
 // whether the test passed or not.
-#ifndef ZARN_PLATFORM_WIN32_TEST_PROCESSES_H_
-#define ZARN_PLATFORM_WIN32_TEST_PROCESSES_H_
+#ifndef ZARN_TESTING_WIN32_TEST_PROCESSES_H_
+#define ZARN_TESTING_WIN32_TEST_PROCESSES_H_
 
 #include <windows.h>
 
@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "platform/win32/unique_resource.h"
-#include "platform/win32/win32_test_support.h"
+#include "testing/win32/win32_test_support.h"
 
 namespace zarn::win32_test {
 
@@ -110,4 +110,4 @@ inline bool WaitForWindow(const wchar_t* class_name, const wchar_t* title,
 
 }  // namespace zarn::win32_test
 
-#endif  // ZARN_PLATFORM_WIN32_TEST_PROCESSES_H_
+#endif  // ZARN_TESTING_WIN32_TEST_PROCESSES_H_

@@ -1,7 +1,7 @@
 // A fresh folder under the Windows temp folder for one test, removed with
 // everything in it afterwards, long paths included.
-#ifndef ZARN_PLATFORM_WIN32_TEST_TEMP_FOLDER_H_
-#define ZARN_PLATFORM_WIN32_TEST_TEMP_FOLDER_H_
+#ifndef ZARN_TESTING_WIN32_TEST_TEMP_FOLDER_H_
+#define ZARN_TESTING_WIN32_TEST_TEMP_FOLDER_H_
 
 #include <windows.h>
 
@@ -85,4 +85,4 @@ class TestTempFolder {
 
 }  // namespace zarn::win32
 
-#endif  // ZARN_PLATFORM_WIN32_TEST_TEMP_FOLDER_H_
+#endif  // ZARN_TESTING_WIN32_TEST_TEMP_FOLDER_H_
