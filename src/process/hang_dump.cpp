@@ -62,11 +62,7 @@ struct DumpName {
 }  // namespace
 
 std::u16string DumpFileName(DateTime local, uint32_t process_id) {
-  const CivilTime t = local.ToCivil();
-  return Join({kPrefix, ToDecimal(t.year), u"-", ToDecimalPadded(t.month, 2),
-               u"-", ToDecimalPadded(t.day, 2), u"_",
-               ToDecimalPadded(t.hour, 2), u"-", ToDecimalPadded(t.minute, 2),
-               u"-", ToDecimalPadded(t.second, 2), kPidMark,
+  return Join({kPrefix, FormatDateTime(local, u'-', u'_', u'-'), kPidMark,
                ToDecimal(process_id), kExtension});
 }
 
