@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "common/text.h"
+
 namespace zarn {
 namespace {
 
@@ -99,6 +101,22 @@ CivilTime DateTime::ToCivil() const {
 
 int64_t DateTime::SecondOfDay() const {
   return seconds_ - FloorDiv(seconds_, kSecondsPerDay) * kSecondsPerDay;
+}
+
+std::u16string FormatDateTime(DateTime when, char16_t date_mark,
+                              char16_t middle, char16_t time_mark) {
+  const CivilTime t = when.ToCivil();
+  std::u16string text = ToDecimalPadded(t.year, 4);
+  const auto add = [&text](char16_t mark, int field) {
+    text += mark;
+    text += ToDecimalPadded(field, 2);
+  };
+  add(date_mark, t.month);
+  add(date_mark, t.day);
+  add(middle, t.hour);
+  add(time_mark, t.minute);
+  add(time_mark, t.second);
+  return text;
 }
 
 }  // namespace zarn

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
+#include <string>
 
 namespace zarn {
 
@@ -70,6 +71,13 @@ class DateTime {
   explicit constexpr DateTime(int64_t seconds) : seconds_(seconds) {}
   int64_t seconds_ = 0;
 };
+
+// `when` as year, month, day, hour, minute and second: the year in four
+// digits, every other field in two. `date_mark` stands between the fields
+// of the date, `middle` between date and time, `time_mark` between the
+// fields of the time: u'-', u'T', u':' give "2026-12-08T01:02:03".
+std::u16string FormatDateTime(DateTime when, char16_t date_mark,
+                              char16_t middle, char16_t time_mark);
 
 // For test failure messages: 2026-12-06 03:41:47.
 void PrintTo(const DateTime& when, std::ostream* os);

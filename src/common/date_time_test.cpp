@@ -102,5 +102,27 @@ TEST(DateTimeTest, DaysInMonthAgreesWithTheCalendar) {
   }
 }
 
+TEST(DateTimeTest, FormatDateTimePadsEachFieldAndPutsTheMarksBetween) {
+  struct Case {
+    DateTime when;
+    char16_t date_mark;
+    char16_t middle;
+    char16_t time_mark;
+    std::u16string text;
+  };
+  const Case cases[] = {
+      {DateTime::FromCivil(2026, 12, 8, 1, 2, 3), u'-', u'T', u':',
+       u"2026-12-08T01:02:03"},
+      {DateTime::FromCivil(2027, 1, 2, 23, 0, 9), u'-', u'_', u'-',
+       u"2027-01-02_23-00-09"},
+      {DateTime::FromCivil(999, 1, 1), u'.', u' ', u':',
+       u"0999.01.01 00:00:00"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FormatDateTime(c.when, c.date_mark, c.middle, c.time_mark),
+              c.text);
+  }
+}
+
 }  // namespace
 }  // namespace zarn

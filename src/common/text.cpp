@@ -81,17 +81,31 @@ std::u16string ToDecimalPadded(int64_t value, size_t width) {
   return text;
 }
 
+bool IsAsciiDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
 bool ReadDigits(std::u16string_view text, size_t& pos, size_t min_digits,
                 size_t max_digits, int& value) {
   size_t digits = 0;
   value = 0;
-  while (pos < text.size() && digits < max_digits && text[pos] >= u'0' &&
-         text[pos] <= u'9') {
+  while (pos < text.size() && digits < max_digits && IsAsciiDigit(text[pos])) {
     value = value * 10 + (text[pos] - u'0');
     ++pos;
     ++digits;
   }
   return digits >= min_digits;
+}
+
+std::optional<uint64_t> ParseDecimal(std::u16string_view text,
+                                     uint64_t largest) {
+  if (text.empty()) return std::nullopt;
+  uint64_t value = 0;
+  for (char16_t c : text) {
+    if (!IsAsciiDigit(c)) return std::nullopt;
+    const uint64_t digit = c - u'0';
+    if (digit > largest || value > (largest - digit) / 10) return std::nullopt;
+    value = value * 10 + digit;
+  }
+  return value;
 }
 
 std::u16string Utf8ToUtf16(std::string_view in) {

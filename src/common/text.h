@@ -3,6 +3,7 @@
 #define ZARN_COMMON_TEXT_H_
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,11 +32,20 @@ std::u16string ToDecimal(int64_t value);
 // the fields of time stamps in names and values.
 std::u16string ToDecimalPadded(int64_t value, size_t width);
 
+// '0' to '9' only: the digits of numbers in names and values, never the
+// other scripts' digits.
+bool IsAsciiDigit(char16_t c);
 // Reads the ASCII digits at `pos`, at most `max_digits` of them, into
 // `value` and moves `pos` behind them, for the parsers of date texts.
 // False when fewer than `min_digits` stood there.
 bool ReadDigits(std::u16string_view text, size_t& pos, size_t min_digits,
                 size_t max_digits, int& value);
+// The whole of `text` as a number from 0: ASCII digits only, at least one,
+// as many leading zeros as it likes. nullopt for anything else, a sign or
+// a blank included, and for a value above `largest`, however many digits
+// it takes: reading stops before the number could overflow.
+std::optional<uint64_t> ParseDecimal(std::u16string_view text,
+                                     uint64_t largest);
 
 // UTF-8 <-> UTF-16, for tests, file names on Linux and the log of tools.
 // Ill-formed input becomes U+FFFD.

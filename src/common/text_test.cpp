@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace zarn {
 namespace {
 
@@ -61,6 +63,36 @@ TEST(TextTest, ReadDigitsTakesAtMostMaxAndNeedsAtLeastMin) {
     EXPECT_EQ(ReadDigits(c.text, pos, c.min_digits, c.max_digits, value), c.ok);
     EXPECT_EQ(pos, c.end);
     EXPECT_EQ(value, c.value);
+  }
+}
+
+TEST(TextTest, ParseDecimalTakesOnlyDigitsUpToTheLargest) {
+  constexpr uint64_t kMost = std::numeric_limits<uint64_t>::max();
+  struct Case {
+    const char16_t* text;
+    uint64_t largest;
+    std::optional<uint64_t> value;
+  };
+  const Case cases[] = {
+      {u"0", 5, 0},
+      {u"812", 2147483647, 812},
+      {u"000000000000000000000812", 812, 812},
+      {u"2147483647", 2147483647, 2147483647},
+      {u"2147483648", 2147483647, std::nullopt},
+      {u"99999999999999999999999", 2147483647, std::nullopt},
+      {u"18446744073709551615", kMost, kMost},
+      {u"18446744073709551616", kMost, std::nullopt},
+      {u"7", 3, std::nullopt},
+      {u"", kMost, std::nullopt},
+      {u"+5", kMost, std::nullopt},
+      {u"-5", kMost, std::nullopt},
+      {u" 5", kMost, std::nullopt},
+      {u"5 ", kMost, std::nullopt},
+      {u"\uFF15", kMost, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(c.text));
+    EXPECT_EQ(ParseDecimal(c.text, c.largest), c.value);
   }
 }
 

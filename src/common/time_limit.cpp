@@ -2,14 +2,15 @@
 
 #include <cstdlib>
 
+#include "common/text.h"
+
 namespace zarn {
 namespace {
 
 std::optional<int> TwoDigits(std::u16string_view text, size_t at) {
-  const char16_t hi = text[at];
-  const char16_t lo = text[at + 1];
-  if (hi < u'0' || hi > u'9' || lo < u'0' || lo > u'9') return std::nullopt;
-  return (hi - u'0') * 10 + (lo - u'0');
+  int value = 0;
+  if (!ReadDigits(text, at, 2, 2, value)) return std::nullopt;
+  return value;
 }
 
 }  // namespace

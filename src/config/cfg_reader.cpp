@@ -19,6 +19,27 @@ std::vector<std::u16string> SplitLines(std::u16string_view text) {
   return lines;
 }
 
+// A line with the begin marker opens an entry that runs over the lines
+// after it, up to and with the first one that holds the end marker, or to
+// the end of the text. The lines are joined with CR LF, without the
+// markers. `next_line` gives the line after the last one taken, and
+// nullopt when there is none. Any other line is an entry by itself.
+template <typename NextLineFn>
+std::u16string JoinEntry(std::u16string line, NextLineFn next_line) {
+  if (!Contains(line, kBegin)) return line;
+  std::u16string entry = RemoveAll(line, kBegin);
+  // The end marker counts only on the lines after the begin line.
+  while (const std::optional<std::u16string> next = next_line()) {
+    if (Contains(*next, kEnd)) {
+      entry += RemoveAll(*next, kEnd);
+      break;
+    }
+    entry += *next;
+    entry += kCrLf;
+  }
+  return entry;
+}
+
 }  // namespace
 
 void CfgReader::GetCFGString(std::u16string_view text_in) {
@@ -32,22 +53,15 @@ void CfgReader::GetCFGString(std::u16string_view text_in) {
   // time by the square of its size.
   std::u16string_view text = text_in;
   while (!text.empty()) {
-    std::u16string entry = NextLine(text);
-    if (entry.empty()) break;
-    if (Contains(entry, kBegin)) {
-      entry = RemoveAll(entry, kBegin);
-      // The end marker counts only on the lines after the begin line.
-      while (true) {
-        std::u16string next = NextLine(text);
-        if (next.empty()) break;
-        if (Contains(next, kEnd)) {
-          entry += RemoveAll(next, kEnd);
-          break;
-        }
-        entry += next;
-        entry += kCrLf;
-      }
-    }
+    std::u16string first = NextLine(text);
+    if (first.empty()) break;
+    // Blank lines are passed over inside an entry too.
+    std::u16string entry = JoinEntry(
+        std::move(first), [this, &text]() -> std::optional<std::u16string> {
+          std::u16string next = NextLine(text);
+          if (next.empty()) return std::nullopt;
+          return next;
+        });
     lines_->push_back(entry);
     section_lines_->push_back(std::move(entry));
   }
@@ -87,18 +101,11 @@ bool CfgReader::GetCfg(std::u16string_view path) {
   for (size_t i = 0; i < file_lines.size(); ++i) {
     std::u16string line = file_lines[i];
     if (!TrimSpaces(line).empty()) {
-      if (Contains(line, kBegin)) {
-        line = RemoveAll(line, kBegin);
-        while (++i < file_lines.size()) {
-          const std::u16string& next = file_lines[i];
-          if (Contains(next, kEnd)) {
-            line += RemoveAll(next, kEnd);
-            break;
-          }
-          line += next;
-          line += kCrLf;
-        }
-      }
+      // Inside an entry, the lines are taken as read, blank ones too.
+      line = JoinEntry(std::move(line), [&]() -> std::optional<std::u16string> {
+        if (++i >= file_lines.size()) return std::nullopt;
+        return file_lines[i];
+      });
       lines_->push_back(line);
     }
     section_lines_->push_back(std::move(line));

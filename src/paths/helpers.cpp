@@ -134,15 +134,10 @@ std::optional<DateTime> ParseLastModified(std::u16string_view value) {
 }
 
 std::optional<int32_t> ParseContentLength(std::u16string_view value) {
-  const std::u16string text = TrimSpaces(value);
-  if (text.empty()) return std::nullopt;
-  int64_t number = 0;
-  for (char16_t c : text) {
-    if (c < u'0' || c > u'9') return std::nullopt;
-    number = number * 10 + (c - u'0');
-    if (number > std::numeric_limits<int32_t>::max()) return std::nullopt;
-  }
-  return static_cast<int32_t>(number);
+  const std::optional<uint64_t> number =
+      ParseDecimal(TrimSpaces(value), std::numeric_limits<int32_t>::max());
+  if (!number) return std::nullopt;
+  return static_cast<int32_t>(*number);
 }
 
 bool Helpers::CheckFileExists(std::u16string_view path) {

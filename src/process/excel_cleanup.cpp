@@ -32,16 +32,11 @@ std::optional<int64_t> ParseEntry(std::u16string_view text) {
     negative = digits[0] == u'-';
     digits.remove_prefix(1);
   }
-  if (digits.empty()) return std::nullopt;
-  int64_t value = 0;
-  for (char16_t c : digits) {
-    if (c < u'0' || c > u'9') return std::nullopt;
-    value = value * 10 + (c - u'0');
-    // Past 2^31 it can no longer fit; stop before int64 could overflow.
-    if (value > int64_t{std::numeric_limits<int32_t>::max()} + 1) {
-      return std::nullopt;
-    }
-  }
+  // Past 2^31 it fits in neither direction.
+  const std::optional<uint64_t> magnitude =
+      ParseDecimal(digits, uint64_t{std::numeric_limits<int32_t>::max()} + 1);
+  if (!magnitude) return std::nullopt;
+  int64_t value = static_cast<int64_t>(*magnitude);
   if (negative) value = -value;
   if (value < std::numeric_limits<int32_t>::min() ||
       value > std::numeric_limits<int32_t>::max()) {

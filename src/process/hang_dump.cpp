@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <limits>
 #include <utility>
 
 #include "common/text.h"
@@ -25,8 +26,6 @@ std::u16string Join(std::initializer_list<std::u16string_view> parts) {
   return text;
 }
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-
 // The error as the system's documentation writes it: small codes in
 // decimal, HRESULTs in hexadecimal.
 std::u16string ErrorText(uint32_t error) {
@@ -43,6 +42,12 @@ std::u16string NoDump(uint32_t process_id, std::u16string_view reason) {
       {u"ZARND: Kein Dump von Prozess ", ToDecimal(process_id), u": ", reason});
 }
 
+// The process id in a dump's name: up to ten digits, so more than 32 bits
+// may stand there.
+std::optional<uint64_t> IdOf(std::u16string_view digits) {
+  return ParseDecimal(digits, std::numeric_limits<uint64_t>::max());
+}
+
 // Our dumps in the order of their names' time, then their process ids.
 struct DumpName {
   std::u16string stamp;
@@ -57,11 +62,7 @@ struct DumpName {
 }  // namespace
 
 std::u16string DumpFileName(DateTime local, uint32_t process_id) {
-  const CivilTime t = local.ToCivil();
-  return Join({kPrefix, ToDecimal(t.year), u"-", ToDecimalPadded(t.month, 2),
-               u"-", ToDecimalPadded(t.day, 2), u"_",
-               ToDecimalPadded(t.hour, 2), u"-", ToDecimalPadded(t.minute, 2),
-               u"-", ToDecimalPadded(t.second, 2), kPidMark,
+  return Join({kPrefix, FormatDateTime(local, u'-', u'_', u'-'), kPidMark,
                ToDecimal(process_id), kExtension});
 }
 
@@ -73,7 +74,7 @@ bool IsOurDumpName(std::u16string_view name) {
       name.substr(kPrefix.size(), kStampForm.size());
   for (size_t i = 0; i < kStampForm.size(); ++i) {
     const bool digit_wanted = kStampForm[i] == u'0';
-    if (digit_wanted ? !IsDigit(stamp[i]) : stamp[i] != kStampForm[i]) {
+    if (digit_wanted ? !IsAsciiDigit(stamp[i]) : stamp[i] != kStampForm[i]) {
       return false;
     }
   }
@@ -85,19 +86,14 @@ bool IsOurDumpName(std::u16string_view name) {
   std::u16string_view rest = name.substr(fixed);
   if (!EndsWithIgnoreCase(rest, kExtension)) return false;
   rest.remove_suffix(kExtension.size());
-  return !rest.empty() && rest.size() <= kMaxIdDigits &&
-         std::all_of(rest.begin(), rest.end(), IsDigit);
+  return rest.size() <= kMaxIdDigits && IdOf(rest).has_value();
 }
 
 std::optional<int> ParseDumpMax(std::u16string_view text) {
-  if (text.empty() || text.size() > 3) return std::nullopt;
-  int value = 0;
-  for (char16_t c : text) {
-    if (!IsDigit(c)) return std::nullopt;
-    value = value * 10 + (c - u'0');
-  }
-  if (value < 1 || value > kDumpMaxLargest) return std::nullopt;
-  return value;
+  if (text.size() > 3) return std::nullopt;
+  const std::optional<uint64_t> value = ParseDecimal(text, kDumpMaxLargest);
+  if (!value || *value < 1) return std::nullopt;
+  return static_cast<int>(*value);
 }
 
 std::u16string HangDump::PathOf(std::u16string_view name) const {
@@ -194,11 +190,9 @@ std::vector<std::u16string> HangDump::PruneDumps() {
     const size_t id_at = kPrefix.size() + kStampForm.size() + kPidMark.size();
     const std::u16string_view digits = std::u16string_view(name).substr(
         id_at, name.size() - id_at - kExtension.size());
-    uint64_t id = 0;
-    for (char16_t c : digits) id = id * 10 + (c - u'0');
     ours.push_back(
         DumpName{std::u16string(name.substr(kPrefix.size(), kStampForm.size())),
-                 id, name});
+                 IdOf(digits).value_or(0), name});
   }
   if (ours.size() <= static_cast<size_t>(max_kept_)) return deleted;
   std::sort(ours.begin(), ours.end());

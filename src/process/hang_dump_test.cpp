@@ -143,6 +143,8 @@ TEST_F(HangDumpTest, PruningKeepsTheNewestOfOursAndNothingElseIsTouched) {
       u"ZARN_2026-12-07_08-00-00_PID10.dmp",
       u"ZARN_2026-11-30_12-00-00_PID55.dmp",
       u"ZARN_2026-12-07_09-05-03_PID11.dmp",
+      u"ZARN_2026-12-07_08-00-00_PID9999999999.dmp",
+      u"ZARN_2026-12-07_08-00-00_PID0000000011.dmp",
   };
   const std::vector<std::u16string> foreign = {
       u"notes.txt", u"ZARN_2020-01-01_00-00-00_PID1.dmp.bak", u"ZARN_dump.dmp",
@@ -154,10 +156,12 @@ TEST_F(HangDumpTest, PruningKeepsTheNewestOfOursAndNothingElseIsTouched) {
       u"ZARN_2026-12-06_23-59-59_PID100.dmp",
       u"zarn_2026-12-07_08-00-00_pid9.DMP",
       u"ZARN_2026-12-07_08-00-00_PID10.dmp",
+      u"ZARN_2026-12-07_08-00-00_PID0000000011.dmp",
+      u"ZARN_2026-12-07_08-00-00_PID9999999999.dmp",
       u"ZARN_2026-12-07_09-05-03_PID11.dmp",
       u"ZARN_2026-12-07_09-05-03_PID812.dmp",
   };
-  for (int max_kept : {1, 3, 5, 7, 20}) {
+  for (int max_kept : {1, 3, 5, 7, 9, 20}) {
     SCOPED_TRACE(max_kept);
     FakeDumpWriter writer(&clock_);
     for (const auto& name : older) writer.AddFile(kDumps + (u"\\" + name));

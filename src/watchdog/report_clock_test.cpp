@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "testing/fake_clock.h"
 
 namespace zarn {
@@ -11,6 +13,18 @@ constexpr int64_t kHour = 3600;
 
 DateTime At(int year, int month, int day, int hour, int minute, int second) {
   return DateTime::FromCivil(year, month, day, hour, minute, second);
+}
+
+// Two readings of `clock`: 300 ms after it was set, and `later_ms` after
+// that, with the wall clock stepped by `wall_step_ms` just before.
+std::pair<ClockReading, ClockReading> ReadTwice(FakeClock& clock,
+                                                int64_t later_ms,
+                                                int64_t wall_step_ms) {
+  clock.Advance(300);
+  const ClockReading first = clock.Read();
+  clock.Advance(later_ms);
+  clock.StepWall(wall_step_ms);
+  return {first, clock.Read()};
 }
 
 TEST(ReportClockTest, ReportsConvertAsTheSystemsClockShowedThem) {
@@ -48,10 +62,10 @@ TEST(ReportClockTest, ReportsConvertAsTheSystemsClockShowedThem) {
     ReportClock reports(clock);
     const ClockReading now = clock.Read();
     ASSERT_EQ(now.local, c.now);
-    const UtcReadings utc = reports.ToUtc(c.now - 10, now);
+    const UtcReadings utc = reports.UtcReadingsOf(c.now - 10, now);
     EXPECT_EQ(utc.later, now.UtcSeconds() - 10);
-    EXPECT_EQ(now.RunningAtSecondStart() -
-                  reports.FirstReport(c.now - 10, std::nullopt, now),
+    EXPECT_EQ(now.RunningAtSecondStart() - reports.RunningAnchorOfFirstReport(
+                                               c.now - 10, std::nullopt, now),
               10 * 1000);
   }
 }
@@ -80,14 +94,10 @@ TEST(ReportClockTest, ChangedReportAgesFromZeroToTheTimeSinceThePreviousRead) {
     const DateTime nine = At(2026, 12, 7, 9, 0, 0);
     FakeClock clock(nine);
     ReportClock reports(clock);
-    clock.Advance(300);
-    const ClockReading previous = clock.Read();
-    clock.Advance(1200);
-    clock.StepWall(c.wall_step_s * 1000);
-    const ClockReading now = clock.Read();
-    EXPECT_EQ(
-        now.running_ms - reports.NewReport(nine + c.written_s, previous, now),
-        c.age_ms);
+    const auto [previous, now] = ReadTwice(clock, 1200, c.wall_step_s * 1000);
+    EXPECT_EQ(now.running_ms - reports.RunningAnchorOfChangedReport(
+                                   nine + c.written_s, previous, now),
+              c.age_ms);
   }
 }
 
@@ -117,14 +127,10 @@ TEST(ReportClockTest, FirstReportIsPlacedAcrossAStepWhileTheDaemonStarted) {
     const DateTime nine = At(2026, 12, 7, 9, 0, 0);
     FakeClock clock(nine);
     ReportClock reports(clock);
-    clock.Advance(300);
-    const ClockReading start = clock.Read();
-    clock.Advance(900);
-    clock.StepWall(c.wall_step_ms);
-    const ClockReading now = clock.Read();
-    EXPECT_EQ(
-        now.running_ms - reports.FirstReport(nine + c.written_s, start, now),
-        c.age_ms);
+    const auto [start, now] = ReadTwice(clock, 900, c.wall_step_ms);
+    EXPECT_EQ(now.running_ms - reports.RunningAnchorOfFirstReport(
+                                   nine + c.written_s, start, now),
+              c.age_ms);
   }
 }
 

@@ -38,11 +38,8 @@ std::optional<TimeLimit> ParseRestartSpan(std::u16string_view text) {
 }
 
 std::u16string FormatRestartTime(int64_t utc_seconds) {
-  const CivilTime t = DateTime::FromSeconds(utc_seconds).ToCivil();
-  return ToDecimalPadded(t.year, 4) + u'-' + ToDecimalPadded(t.month, 2) +
-         u'-' + ToDecimalPadded(t.day, 2) + u'T' + ToDecimalPadded(t.hour, 2) +
-         u':' + ToDecimalPadded(t.minute, 2) + u':' +
-         ToDecimalPadded(t.second, 2) + u'Z';
+  return FormatDateTime(DateTime::FromSeconds(utc_seconds), u'-', u'T', u':') +
+         u'Z';
 }
 
 std::optional<int64_t> ParseRestartTime(std::u16string_view text) {

@@ -64,7 +64,7 @@ StartUpResult StartUp::Run() {
   view.SetCaption(StatusLabel::kStatus2, u"");
   // The window may be visible well before ShowWindow returns, under Wine
   // by more than a second: a step of the wall clock from here on up to
-  // the first read is seen (ReportClock::FirstReport).
+  // the first read is seen (ReportClock::RunningAnchorOfFirstReport).
   values_.start_clocks = platform_.clock.Read();
   view.Show();
   const ClockReading shown = platform_.clock.Read();

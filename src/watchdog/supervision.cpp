@@ -82,10 +82,11 @@ void Supervision::Observe(std::u16string text, const ClockReading& now) {
   if (!last || *last == kNeverReported) return;
   // A text found at the first read may be of any age. One that changed
   // since was written after the last cycle's read.
-  report_anchor_ms_ =
-      last_reading_
-          ? report_clock_.NewReport(*last, *last_reading_, now)
-          : report_clock_.FirstReport(*last, values_.start_clocks, now);
+  report_anchor_ms_ = last_reading_
+                          ? report_clock_.RunningAnchorOfChangedReport(
+                                *last, *last_reading_, now)
+                          : report_clock_.RunningAnchorOfFirstReport(
+                                *last, values_.start_clocks, now);
 }
 
 std::optional<SupervisionEnd> Supervision::ReportedCycle(

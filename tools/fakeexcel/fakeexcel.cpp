@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "../plain_window.h"
 #include "testing/win32/win32_test_support.h"
 
 namespace {
@@ -17,14 +18,8 @@ namespace {
 using zarn::win32::Utf8;
 
 bool ShownAsAsked(HINSTANCE instance, int show_command) {
-  WNDCLASSW window_class = {};
-  window_class.lpfnWndProc = ::DefWindowProcW;
-  window_class.hInstance = instance;
-  window_class.lpszClassName = L"ZarnFakeExcel";
-  ::RegisterClassW(&window_class);
-  HWND window = ::CreateWindowExW(
-      0, L"ZarnFakeExcel", L"fakeexcel", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-      CW_USEDEFAULT, 200, 100, nullptr, nullptr, instance, nullptr);
+  HWND window = zarn::tools::CreatePlainWindow(instance, L"ZarnFakeExcel",
+                                               L"fakeexcel", 200, 100);
   if (!window) return false;
   ::ShowWindow(window, show_command);
   const bool visible = ::IsWindowVisible(window) != FALSE;

@@ -6,9 +6,11 @@
 #include <wbemidl.h>
 
 #include <cwctype>
+#include <limits>
 #include <string>
 #include <utility>
 
+#include "common/text.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
 
@@ -70,14 +72,11 @@ bool ReturnedSuccess(IWbemClassObject* out) {
 
 // Win32_Process.Handle is the process id as decimal text.
 std::optional<uint32_t> ParseHandle(const std::optional<std::u16string>& text) {
-  if (!text || text->empty() || text->size() > 10) return std::nullopt;
-  uint64_t value = 0;
-  for (char16_t c : *text) {
-    if (c < u'0' || c > u'9') return std::nullopt;
-    value = value * 10 + (c - u'0');
-  }
-  if (value > 0xFFFFFFFFu) return std::nullopt;
-  return static_cast<uint32_t>(value);
+  if (!text || text->size() > 10) return std::nullopt;
+  const std::optional<uint64_t> value =
+      ParseDecimal(*text, std::numeric_limits<uint32_t>::max());
+  if (!value) return std::nullopt;
+  return static_cast<uint32_t>(*value);
 }
 
 class Win32WmiSession final : public WmiSession {
