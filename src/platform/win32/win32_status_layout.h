@@ -43,7 +43,7 @@ inline constexpr std::array<StatusControlLayout, 11> kStatusControls = {{
      L"Neustart bei Inaktivität des ZARN nach:"},
     {kLabel6Id, false, false, 360, 480, 2160, 255, L"Automatische Neustarts:",
      true},
-    {kNeustartsId, false, false, 2520, 480, 3495, 255, L"", true},
+    {kNeustartsId, false, false, 3210, 480, 2805, 255, L"", true},
 }};
 
 }  // namespace zarn

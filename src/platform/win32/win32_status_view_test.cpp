@@ -43,7 +43,7 @@ const std::vector<ExpectedControl> kExpected = {
      L"Neustart bei Inaktivität des ZARN nach:", false},
     {kLabel6Id, L"Static", 24, 32, 144, 17, L"Automatische Neustarts:", false,
      true},
-    {kNeustartsId, L"Static", 168, 32, 233, 17, L"", false, true},
+    {kNeustartsId, L"Static", 214, 32, 187, 17, L"", false, true},
 };
 
 std::wstring TextOf(HWND window) {
