@@ -97,7 +97,10 @@ class SupervisedDaemon {
   ExcelCleanUp cleanup_{fake_.settings,  fake_.processes, fake_.windows,
                         fake_.user_name, fake_.wmi,       fake_.regional};
   CheckerLaunch launch_{fake_.settings, fake_.shell, log_};
-  Supervision supervision_{platform_, values_, cleanup_, log_, launch_};
+  RestartLimit restarts_{fake_.settings, view_};
+  HangDump dumps_{fake_.dumps, helpers_, fake_.clock};
+  Supervision supervision_{platform_, values_,   cleanup_, log_,
+                           launch_,   restarts_, dumps_};
 };
 
 void BM_SupervisionCycle(benchmark::State& state, Report report) {

@@ -70,6 +70,12 @@ std::u16string RemoveAll(std::u16string_view text, std::u16string_view part) {
   return out;
 }
 
+std::u16string Concat(std::initializer_list<std::u16string_view> parts) {
+  std::u16string text;
+  for (std::u16string_view part : parts) text += part;
+  return text;
+}
+
 std::u16string ToDecimal(int64_t value) {
   const std::string s = std::to_string(value);
   return std::u16string(s.begin(), s.end());

@@ -3,6 +3,7 @@
 #define ZARN_COMMON_TEXT_H_
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,10 @@ bool StartsWith(std::u16string_view text, std::u16string_view prefix);
 bool Contains(std::u16string_view text, std::u16string_view part);
 // Removes every occurrence of `part`, scanning left to right once.
 std::u16string RemoveAll(std::u16string_view text, std::u16string_view part);
+// The pieces one after the other, joined in one go: messages of several
+// parts read as one list, and GCC 12 warns falsely (-Wrestrict) on
+// u"..." + std::u16string&&.
+std::u16string Concat(std::initializer_list<std::u16string_view> parts);
 
 // Decimal text of a signed number, with a minus sign when negative.
 std::u16string ToDecimal(int64_t value);

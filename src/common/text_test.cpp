@@ -30,6 +30,12 @@ TEST(TextTest, RemoveAllScansOnce) {
   EXPECT_EQ(RemoveAll(u"abc", u""), u"abc");
 }
 
+TEST(TextTest, ConcatJoinsThePiecesInOrder) {
+  EXPECT_EQ(Concat({}), u"");
+  EXPECT_EQ(Concat({u"Die ", u"", ToDecimal(10), u" Sekunden"}),
+            u"Die 10 Sekunden");
+}
+
 TEST(TextTest, Utf8RoundTripAndReplacement) {
   const std::u16string text = u"Überwachung \U0001F600 ß";
   EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(text)), text);

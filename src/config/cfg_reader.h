@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/config_keys.h"
 #include "config/unicode_file.h"
 #include "paths/helpers.h"
 #include "platform/code_page.h"
@@ -15,7 +16,9 @@
 
 namespace zarn {
 
-class CfgReader {
+// The features that own keys of the selected section read them through
+// ConfigSection.
+class CfgReader : public ConfigSection {
  public:
   CfgReader(Helpers& helpers, FileSystem& fs, CodePageConverter& code_pages)
       : helpers_(helpers),
@@ -32,7 +35,7 @@ class CfgReader {
   // Selects a section; true when it has at least one entry.
   bool GetSection(std::u16string_view name);
   // The trimmed value for `key` in the selected entries, or empty.
-  std::u16string GetValue(std::u16string_view key) const;
+  std::u16string GetValue(std::u16string_view key) const override;
   // Replaces `values` by the section's whole entries, in file order.
   bool GetSectionValues(std::u16string_view name,
                         std::vector<std::u16string>& values) const;

@@ -1,7 +1,6 @@
 #include "process/hang_dump.h"
 
 #include <algorithm>
-#include <initializer_list>
 #include <limits>
 #include <utility>
 
@@ -18,14 +17,6 @@ constexpr std::u16string_view kStampForm = u"0000-00-00_00-00-00";
 // A process id has at most ten decimal digits.
 constexpr size_t kMaxIdDigits = 10;
 
-// Joins the pieces in one go: GCC 12 warns falsely (-Wrestrict) on
-// u"..." + std::u16string&&.
-std::u16string Join(std::initializer_list<std::u16string_view> parts) {
-  std::u16string text;
-  for (std::u16string_view part : parts) text += part;
-  return text;
-}
-
 // The error as the system's documentation writes it: small codes in
 // decimal, HRESULTs in hexadecimal.
 std::u16string ErrorText(uint32_t error) {
@@ -37,8 +28,14 @@ std::u16string ErrorText(uint32_t error) {
   return text;
 }
 
+// "Die 10 Sekunden für die Dumps sind <what>": the budget of one restart.
+std::u16string BudgetSpent(std::u16string_view what) {
+  return Concat({u"Die ", ToDecimal(kDumpBudgetMs / 1000),
+                 u" Sekunden für die Dumps sind ", what});
+}
+
 std::u16string NoDump(uint32_t process_id, std::u16string_view reason) {
-  return Join(
+  return Concat(
       {u"ZARND: Kein Dump von Prozess ", ToDecimal(process_id), u": ", reason});
 }
 
@@ -62,8 +59,8 @@ struct DumpName {
 }  // namespace
 
 std::u16string DumpFileName(DateTime local, uint32_t process_id) {
-  return Join({kPrefix, FormatDateTime(local, u'-', u'_', u'-'), kPidMark,
-               ToDecimal(process_id), kExtension});
+  return Concat({kPrefix, FormatDateTime(local, u'-', u'_', u'-'), kPidMark,
+                 ToDecimal(process_id), kExtension});
 }
 
 bool IsOurDumpName(std::u16string_view name) {
@@ -90,10 +87,21 @@ bool IsOurDumpName(std::u16string_view name) {
 }
 
 std::optional<int> ParseDumpMax(std::u16string_view text) {
-  if (text.size() > 3) return std::nullopt;
-  const std::optional<uint64_t> value = ParseDecimal(text, kDumpMaxLargest);
-  if (!value || *value < 1) return std::nullopt;
-  return static_cast<int>(*value);
+  return ParseCount(text, kDumpMaxLargest);
+}
+
+std::vector<std::u16string> HangDump::ReadKeys(const ConfigSection& section) {
+  const std::u16string folder = section.GetValue(u"DUMPPFAD");
+  if (!folder.empty()) folder_ = helpers_.ResolveFolder(u"", folder);
+  const std::u16string max = section.GetValue(u"DUMPMAX");
+  if (max.empty()) return {};
+  if (const std::optional<int> parsed = ParseDumpMax(max)) {
+    max_kept_ = *parsed;
+    return {};
+  }
+  max_kept_ = kDumpMaxDefault;
+  return {MalformedKeyMessage(u"DUMPMAX", NoCountFault(kDumpMaxLargest),
+                              FallbackOutcome(ToDecimal(kDumpMaxDefault)))};
 }
 
 std::u16string HangDump::PathOf(std::u16string_view name) const {
@@ -123,22 +131,22 @@ DumpLogLine HangDump::DumpOne(uint32_t process_id, DateTime when,
                               bool folder_ready, int64_t deadline_ms) {
   DumpLogLine line{process_id, {}, {}};
   if (!folder_ready) {
-    line.message = NoDump(process_id, Join({u"Der Ordner '", folder_,
-                                            u"' lässt sich nicht anlegen."}));
+    line.message = NoDump(process_id, Concat({u"Der Ordner '", folder_,
+                                              u"' lässt sich nicht anlegen."}));
     return line;
   }
   const int64_t left_ms = deadline_ms - clock_.Read().running_ms;
   if (left_ms <= 0) {
-    line.message =
-        NoDump(process_id, u"Die 10 Sekunden für die Dumps sind verbraucht.");
+    line.message = NoDump(process_id, BudgetSpent(u"verbraucht."));
     return line;
   }
   // A volume the system can't measure is tried all the same.
   const std::optional<uint64_t> free =
       writer_.FreeBytes(helpers_.SystemPath(folder_));
   if (free && *free < kDumpMinFreeBytes) {
-    line.message = NoDump(process_id, Join({u"Auf dem Laufwerk von '", folder_,
-                                            u"' ist weniger als 1 GiB frei."}));
+    line.message =
+        NoDump(process_id, Concat({u"Auf dem Laufwerk von '", folder_,
+                                   u"' ist weniger als 1 GiB frei."}));
     return line;
   }
   const std::u16string path = PathOf(DumpFileName(when, process_id));
@@ -148,33 +156,34 @@ DumpLogLine HangDump::DumpOne(uint32_t process_id, DateTime when,
   switch (outcome.status) {
     case DumpStatus::kWritten:
       line.file = path;
-      line.message = Join({u"ZARND: Dump von Prozess ", ToDecimal(process_id),
-                           u" geschrieben: '", path, u"'"});
+      line.message = Concat({u"ZARND: Dump von Prozess ", ToDecimal(process_id),
+                             u" geschrieben: '", path, u"'"});
       break;
     case DumpStatus::kNoProcess:
       line.message = NoDump(
-          process_id, Join({u"Der Prozess lässt sich nicht öffnen (Fehler ",
-                            error, u")."}));
+          process_id, Concat({u"Der Prozess lässt sich nicht öffnen (Fehler ",
+                              error, u")."}));
       break;
     case DumpStatus::kNoFile:
-      line.message =
-          NoDump(process_id,
-                 Join({u"Die Datei '", path,
-                       u"' lässt sich nicht anlegen (Fehler ", error, u")."}));
+      line.message = NoDump(
+          process_id,
+          Concat({u"Die Datei '", path, u"' lässt sich nicht anlegen (Fehler ",
+                  error, u")."}));
       break;
     case DumpStatus::kFailed:
-      line.message = NoDump(
-          process_id, Join({u"MiniDumpWriteDump meldet Fehler ", error, u"."}));
+      line.message =
+          NoDump(process_id,
+                 Concat({u"MiniDumpWriteDump meldet Fehler ", error, u"."}));
       break;
     case DumpStatus::kTimedOut:
-      line.message = NoDump(process_id,
-                            u"Die 10 Sekunden für die Dumps sind abgelaufen, "
-                            u"der begonnene Dump ist verworfen.");
+      line.message =
+          NoDump(process_id,
+                 BudgetSpent(u"abgelaufen, der begonnene Dump ist verworfen."));
       break;
     case DumpStatus::kUnavailable:
       line.message = NoDump(
-          process_id, Join({u"MiniDumpWriteDump ist nicht verfügbar (Fehler ",
-                            error, u")."}));
+          process_id, Concat({u"MiniDumpWriteDump ist nicht verfügbar (Fehler ",
+                              error, u")."}));
       break;
   }
   return line;

@@ -1,7 +1,8 @@
 // Minidumps of the hung checker's Excel, written just before the clean-up
 // ends it, so that whoever maintains the checker can see where it hung. A
 // folder of our own dumps, kept to a few of the newest; whatever happens to
-// a dump, the restart goes on.
+// a dump, the restart goes on. The keys DUMPPFAD and DUMPMAX of the section
+// [ZARN] turn it on and size it.
 #ifndef ZARN_PROCESS_HANG_DUMP_H_
 #define ZARN_PROCESS_HANG_DUMP_H_
 
@@ -11,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/config_keys.h"
 #include "common/date_time.h"
 #include "paths/helpers.h"
 #include "platform/clock.h"
@@ -32,7 +34,7 @@ std::u16string DumpFileName(DateTime local, uint32_t process_id);
 // True only for a name DumpFileName can give (letter case ignored, as the
 // file system does): the only files the daemon ever deletes.
 bool IsOurDumpName(std::u16string_view name);
-// DUMPMAX: a whole number from 1 to 999 in decimal digits. nullopt for
+// DUMPMAX: a count from 1 to kDumpMaxLargest (ParseCount). nullopt for
 // anything else, 0 included: the dumps are turned off by an empty
 // DUMPPFAD, not by keeping none.
 std::optional<int> ParseDumpMax(std::u16string_view text);
@@ -48,8 +50,11 @@ struct DumpLogLine {
 
 class HangDump {
  public:
-  // `folder`: the absolute dump folder (DUMPPFAD resolved); `max_kept`:
-  // DUMPMAX.
+  // Off until ReadKeys finds a DUMPPFAD.
+  HangDump(DumpWriter& writer, Helpers& helpers, Clock& clock)
+      : HangDump(writer, helpers, clock, u"", kDumpMaxDefault) {}
+  // `folder`: the absolute dump folder (DUMPPFAD resolved), empty for off;
+  // `max_kept`: DUMPMAX.
   HangDump(DumpWriter& writer, Helpers& helpers, Clock& clock,
            std::u16string folder, int max_kept)
       : writer_(writer),
@@ -60,14 +65,25 @@ class HangDump {
   HangDump(const HangDump&) = delete;
   HangDump& operator=(const HangDump&) = delete;
 
+  // DUMPPFAD and DUMPMAX of the selected section. The folder is resolved
+  // like TEMPPFAD but made only when a dump is due: a configuration with
+  // dumps on changes nothing on disk until the checker hangs. Gives the
+  // message for a malformed DUMPMAX, which keeps the default.
+  std::vector<std::u16string> ReadKeys(const ConfigSection& section);
+  // Whether a restart dumps: DUMPPFAD names a folder.
+  bool on() const { return !folder_.empty(); }
+
   // Dumps each of `process_ids` in turn, named by `when` (the local time
   // of the restart), within kDumpBudgetMs for all of them; makes the folder
   // exist first. Afterwards deletes our oldest dumps beyond DUMPMAX. One
   // line per process, in order.
   std::vector<DumpLogLine> DumpProcesses(
       const std::vector<uint32_t>& process_ids, DateTime when);
-  // Readies the dump writer ahead of a likely restart; writes nothing.
-  void Prepare() { writer_.Prepare(); }
+  // Readies the dump writer ahead of a likely restart, when on; writes
+  // nothing.
+  void Prepare() {
+    if (on()) writer_.Prepare();
+  }
   // Deletes our own dumps in the folder beyond the newest `max_kept`; no
   // other file is touched. Gives the names deleted.
   std::vector<std::u16string> PruneDumps();

@@ -3,17 +3,16 @@
 #ifndef ZARN_WATCHDOG_DAEMON_VALUES_H_
 #define ZARN_WATCHDOG_DAEMON_VALUES_H_
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "common/date_time.h"
 #include "common/time_limit.h"
 #include "platform/clock.h"
 #include "platform/settings_store.h"
 #include "platform/status_view.h"
-#include "watchdog/restart_limit.h"
 
 namespace zarn {
 
@@ -36,10 +35,6 @@ struct DaemonValues {
   std::u16string config_file_path;
   std::u16string scheduler_temp_folder;
   std::u16string global_temp_folder;
-  // DUMPPFAD resolved like TEMPPFAD, not yet made; empty: no dumps.
-  std::u16string dump_folder;
-  // DUMPMAX: how many of our dumps the folder keeps.
-  int dump_max = 5;
   ButtonFlags flags;           // CancelRequested, RestartRequested
   bool debug_start = false;    // DebugStart: the command line ends in "1"
   DateTime supervision_start;  // SupervisionStart: the window was shown
@@ -49,11 +44,6 @@ struct DaemonValues {
   // Both clocks just before the window was shown; nullopt before.
   std::optional<ClockReading> start_clocks;
   std::u16string daemon_command;  // DaemonCommand, taken from DAEMONCOMMAND
-  // RESTARTMAX within RESTARTTIME; nullopt: restarts are not limited.
-  std::optional<RestartLimit> restart_limit;
-  // With a limit: for each restart within the span when the window was
-  // shown, the running time at which it leaves the span.
-  std::vector<int64_t> restarts_leave_span_running_ms;
 };
 
 // CurrentLimit: the limit that fits what the checker is busy with now.

@@ -1,7 +1,5 @@
 #include "watchdog/main_mod.h"
 
-#include <optional>
-
 #include "config/cfg_reader.h"
 #include "paths/helpers.h"
 #include "paths/unc.h"
@@ -10,6 +8,7 @@
 #include "watchdog/checker_launch.h"
 #include "watchdog/daemon_log.h"
 #include "watchdog/daemon_values.h"
+#include "watchdog/restart_limit.h"
 #include "watchdog/start_up.h"
 #include "watchdog/supervision.h"
 
@@ -22,7 +21,12 @@ int Main(Platform& platform) {
   // One reader serves the whole start-up and lives to the end.
   CfgReader reader(helpers, platform.file_system, platform.code_pages);
 
-  StartUp start_up(platform, helpers, reader, values);
+  // The features that own keys of [ZARN]: start-up has them read their
+  // keys, the supervision consults them.
+  RestartLimit restarts(platform.settings, platform.status_view);
+  HangDump dumps(platform.dumps, helpers, platform.clock);
+
+  StartUp start_up(platform, helpers, reader, values, restarts, dumps);
   if (start_up.Run() != StartUpResult::kSupervise) return 0;
 
   DaemonLog log(helpers, platform.file_appender, platform.clock,
@@ -31,13 +35,8 @@ int Main(Platform& platform) {
   ExcelCleanUp cleanup(platform.settings, platform.processes, platform.windows,
                        platform.user_name, platform.wmi, platform.regional);
   CheckerLaunch launch(platform.settings, platform.shell, log);
-  Supervision supervision(platform, values, cleanup, log, launch);
-  std::optional<HangDump> dumps;
-  if (!values.dump_folder.empty()) {
-    dumps.emplace(platform.dumps, helpers, platform.clock, values.dump_folder,
-                  values.dump_max);
-    supervision.set_dumps(&*dumps);
-  }
+  Supervision supervision(platform, values, cleanup, log, launch, restarts,
+                          dumps);
   supervision.Run();
   return 0;
 }

@@ -4,9 +4,15 @@
 
 #include "common/date_time.h"
 #include "common/text.h"
+#include "watchdog/daemon_log.h"
 
 namespace zarn {
 namespace {
+
+constexpr std::u16string_view kMaxKey = u"RESTARTMAX";
+constexpr std::u16string_view kSpanKey = u"RESTARTTIME";
+// What follows from every key the limit can't use.
+constexpr std::u16string_view kOff = u"Neustarts werden nicht begrenzt.";
 
 // The number in exactly `count` digits from `at`; nullopt when one is no
 // digit.
@@ -19,16 +25,13 @@ std::optional<int> Digits(std::u16string_view text, size_t at, size_t count) {
 
 }  // namespace
 
-std::u16string RestartLimit::Caption(int restarts) const {
+std::u16string RestartQuota::Caption(int restarts) const {
   return ToDecimal(restarts) + u" von " + ToDecimal(max_restarts) +
          u" innerhalb " + span.text();
 }
 
 std::optional<int> ParseRestartMax(std::u16string_view text) {
-  if (text.empty() || text.size() > 3) return std::nullopt;
-  const std::optional<int> value = Digits(text, 0, text.size());
-  if (!value || *value < 1) return std::nullopt;
-  return value;
+  return ParseCount(text, RestartLimit::kMostRestarts);
 }
 
 std::optional<TimeLimit> ParseRestartSpan(std::u16string_view text) {
@@ -128,6 +131,104 @@ std::u16string FormatRestartHistory(const std::vector<int64_t>& times) {
     out += FormatRestartTime(time);
   }
   return out;
+}
+
+std::vector<std::u16string> RestartLimit::ReadKeys(
+    const ConfigSection& section) {
+  const std::u16string max_text = section.GetValue(kMaxKey);
+  const std::u16string span_text = section.GetValue(kSpanKey);
+  std::vector<std::u16string> messages;
+  if (max_text.empty() && span_text.empty()) return messages;
+  const std::optional<int> max = ParseRestartMax(max_text);
+  const std::optional<TimeLimit> span = ParseRestartSpan(span_text);
+  if (!max_text.empty() && !max) {
+    messages.push_back(
+        MalformedKeyMessage(kMaxKey, NoCountFault(kMostRestarts), kOff));
+  }
+  if (!span_text.empty() && !span) {
+    messages.push_back(MalformedKeyMessage(
+        kSpanKey,
+        u"ist keine Zeitspanne von 00:00:01 bis 23:59:59 im Format hh:mm:ss",
+        kOff));
+  }
+  // Half a limit is no limit; the key that is there must not pass unseen.
+  if (max_text.empty() && span) {
+    messages.push_back(MissingKeyMessage(kMaxKey, kSpanKey, kOff));
+  }
+  if (span_text.empty() && max) {
+    messages.push_back(MissingKeyMessage(kSpanKey, kMaxKey, kOff));
+  }
+  if (max && span) quota_ = RestartQuota{*max, *span};
+  return messages;
+}
+
+void RestartLimit::ShowCountOnceShown(const ClockReading& shown) {
+  if (!quota_) return;
+  const int64_t now_s = shown.UtcSeconds();
+  const RestartHistory history =
+      ReadRestartHistory(settings_.ReadSetting(settings::kDaemonRestarts, u""),
+                         now_s, quota_->span);
+  leave_span_running_ms_.clear();
+  for (int64_t time : history.times) {
+    leave_span_running_ms_.push_back(shown.RunningAtSecondStart() +
+                                     (time + quota_->span.seconds() - now_s) *
+                                         1000);
+  }
+  count_shown_ = history.times.size();
+  view_.SetCaption(StatusLabel::kRestarts,
+                   quota_->Caption(static_cast<int>(count_shown_)));
+}
+
+void RestartLimit::UpdateCount(const ClockReading& now) {
+  if (!quota_) return;
+  const size_t within = static_cast<size_t>(std::count_if(
+      leave_span_running_ms_.begin(), leave_span_running_ms_.end(),
+      [&](int64_t at) { return at > now.running_ms; }));
+  if (within == count_shown_) return;
+  count_shown_ = within;
+  view_.SetCaption(StatusLabel::kRestarts,
+                   quota_->Caption(static_cast<int>(within)));
+}
+
+void RestartLimit::ReadHistory(const ClockReading& now, bool asked_by_user) {
+  history_.reset();
+  if (!quota_ || asked_by_user) return;
+  history_ =
+      ReadRestartHistory(settings_.ReadSetting(settings::kDaemonRestarts, u""),
+                         now.UtcSeconds(), quota_->span);
+}
+
+void RestartLimit::LogUnreadable(DaemonLog& log, DateTime when) const {
+  if (!history_ || history_->unreadable.empty()) return;
+  log.WriteDaemonLog(when, UnreadableRestartsMessage(history_->unreadable), 0,
+                     0);
+}
+
+bool RestartLimit::AdmitRestart(const ClockReading& now) {
+  if (!history_) return true;
+  if (history_->times.size() >= static_cast<size_t>(quota_->max_restarts)) {
+    if (history_->changed) {
+      settings_.WriteSetting(settings::kDaemonRestarts,
+                             FormatRestartHistory(history_->times));
+    }
+    return false;
+  }
+  // Counted before anything is handed over: a daemon that dies on the way
+  // has restarted once too often rather than once too few.
+  history_->times.push_back(now.UtcSeconds());
+  settings_.WriteSetting(settings::kDaemonRestarts,
+                         FormatRestartHistory(history_->times));
+  return true;
+}
+
+void RestartLimit::LogRefusal(DaemonLog& log, DateTime when,
+                              std::u16string_view workbook) const {
+  log.WriteDaemonLog(
+      when,
+      Concat({u"ZARND: Kein Neustart von ZARN '", workbook, u"': Grenze von ",
+              ToDecimal(quota_->max_restarts), u" Neustarts innerhalb ",
+              quota_->span.text(), u" erreicht"}),
+      0, 0);
 }
 
 }  // namespace zarn

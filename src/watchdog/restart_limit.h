@@ -1,6 +1,8 @@
 // The limit on restarts: at most RESTARTMAX restarts by the daemons of one
 // user within the span RESTARTTIME, counted on the history that the
-// settings value DaemonRestarts keeps across runs and reboots.
+// settings value DaemonRestarts keeps across runs and reboots. The keys,
+// their messages, the history, the window's count and the decision at a
+// restart are all here; start-up and the supervision ask at named points.
 //
 // DaemonRestarts holds UTC times such as "2026-12-08T01:02:03Z", oldest
 // first, separated by ";". Reading it is forgiving, so that no text in it
@@ -19,22 +21,27 @@
 #include <string_view>
 #include <vector>
 
+#include "common/config_keys.h"
+#include "common/date_time.h"
 #include "common/time_limit.h"
+#include "platform/clock.h"
+#include "platform/settings_store.h"
+#include "platform/status_view.h"
 
 namespace zarn {
 
-struct RestartLimit {
-  // The largest RESTARTMAX; also the most times the history keeps.
-  static constexpr int kMostRestarts = 999;
+class DaemonLog;
 
-  int max_restarts = 0;  // RESTARTMAX, 1 to kMostRestarts
+// RESTARTMAX within RESTARTTIME.
+struct RestartQuota {
+  int max_restarts = 0;  // RESTARTMAX, 1 to RestartLimit::kMostRestarts
   TimeLimit span;        // RESTARTTIME, at least one second
 
   // "1 von 3 innerhalb 01:00:00": what the status window shows.
   std::u16string Caption(int restarts) const;
 };
 
-// RESTARTMAX: one to three ASCII digits, 1 to 999 ("007" is 7).
+// RESTARTMAX: a count from 1 to RestartLimit::kMostRestarts (ParseCount).
 std::optional<int> ParseRestartMax(std::u16string_view text);
 // RESTARTTIME: a limit text (hh:mm:ss) of at least one second.
 std::optional<TimeLimit> ParseRestartSpan(std::u16string_view text);
@@ -68,6 +75,62 @@ std::u16string UnreadableRestartsMessage(
 
 // The value DaemonRestarts takes for `times`.
 std::u16string FormatRestartHistory(const std::vector<int64_t>& times);
+
+// The limit as one daemon lives it. Without a quota it is off: it reads,
+// writes and shows nothing, and every restart may go on.
+class RestartLimit {
+ public:
+  // The largest RESTARTMAX; also the most times the history keeps.
+  static constexpr int kMostRestarts = 999;
+
+  RestartLimit(SettingsStore& settings, StatusView& view)
+      : settings_(settings), view_(view) {}
+  RestartLimit(const RestartLimit&) = delete;
+  RestartLimit& operator=(const RestartLimit&) = delete;
+
+  // Start-up: RESTARTMAX and RESTARTTIME of the selected section; a quota
+  // only when both are there and well formed. Gives a message for anything
+  // else but two missing keys, in the order found.
+  std::vector<std::u16string> ReadKeys(const ConfigSection& section);
+  // nullopt: restarts are not limited.
+  const std::optional<RestartQuota>& quota() const { return quota_; }
+  // Start-up, once the window is up (`shown`: the clocks just after it
+  // appeared): reads DaemonRestarts and shows the restarts within the span.
+  void ShowCountOnceShown(const ClockReading& shown);
+  // For each restart within the span when the window was shown, the
+  // running time at which it leaves the span.
+  const std::vector<int64_t>& restarts_leave_span_running_ms() const {
+    return leave_span_running_ms_;
+  }
+
+  // Every cycle: sets the window's count anew when a restart has left the
+  // span since; no settings read.
+  void UpdateCount(const ClockReading& now);
+
+  // A restart, in this order. First the history, read afresh: another
+  // daemon of the user may have restarted its checker since this one
+  // started. A restart the user asked for is neither refused nor counted,
+  // so nothing is read for it.
+  void ReadHistory(const ClockReading& now, bool asked_by_user);
+  // Names in `log` the pieces of that history that are no time.
+  void LogUnreadable(DaemonLog& log, DateTime when) const;
+  // May the checker restart? If so, the restart is recorded at once; if
+  // not, the history is written back only where reading changed it.
+  bool AdmitRestart(const ClockReading& now);
+  // The line in `log` that says why `workbook` is not reopened.
+  void LogRefusal(DaemonLog& log, DateTime when,
+                  std::u16string_view workbook) const;
+
+ private:
+  SettingsStore& settings_;
+  StatusView& view_;
+  std::optional<RestartQuota> quota_;
+  std::vector<int64_t> leave_span_running_ms_;
+  // The count of restarts within the span that the window shows.
+  size_t count_shown_ = 0;
+  // The history read for this restart; nullopt when it is not counted.
+  std::optional<RestartHistory> history_;
+};
 
 }  // namespace zarn
 

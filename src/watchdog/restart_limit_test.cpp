@@ -61,7 +61,7 @@ TEST(RestartLimitTest, RestartTimeIsALimitOfAtLeastOneSecond) {
 }
 
 TEST(RestartLimitTest, CaptionCountsAgainstTheLimit) {
-  const RestartLimit limit{3, TimeLimit::FromText(u"01:00:00")};
+  const RestartQuota limit{3, TimeLimit::FromText(u"01:00:00")};
   EXPECT_EQ(limit.Caption(0), u"0 von 3 innerhalb 01:00:00");
   EXPECT_EQ(limit.Caption(3), u"3 von 3 innerhalb 01:00:00");
 }

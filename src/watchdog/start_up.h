@@ -1,18 +1,21 @@
 // The first half of Main: limits, program folder, log path, configuration
 // file, temporary folders, the single-instance test, the status window and
-// the take-over of the hand-over command.
+// the take-over of the hand-over command. The restart limit and the dumps
+// read their own keys and show their own state when asked to.
 #ifndef ZARN_WATCHDOG_START_UP_H_
 #define ZARN_WATCHDOG_START_UP_H_
 
-#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/time_limit.h"
 #include "config/cfg_reader.h"
 #include "paths/helpers.h"
 #include "platform/platform.h"
+#include "process/hang_dump.h"
 #include "watchdog/daemon_values.h"
+#include "watchdog/restart_limit.h"
 
 namespace zarn {
 
@@ -28,11 +31,13 @@ enum class StartUpResult {
 class StartUp {
  public:
   StartUp(Platform& platform, Helpers& helpers, CfgReader& reader,
-          DaemonValues& values)
+          DaemonValues& values, RestartLimit& restarts, HangDump& dumps)
       : platform_(platform),
         helpers_(helpers),
         reader_(reader),
-        values_(values) {}
+        values_(values),
+        restarts_(restarts),
+        dumps_(dumps) {}
   StartUp(const StartUp&) = delete;
   StartUp& operator=(const StartUp&) = delete;
 
@@ -42,20 +47,24 @@ class StartUp {
   StartUpResult Run();
 
  private:
+  // The program folder, from the executable's path, and the log's path.
+  void NoteFolderAndLogPath();
   // Probes the six candidates, reads the first that exists in the order of
-  // choice, its limits and its temporary folders.
+  // choice, its keys of [ZARN] and its temporary folders.
   void ReadConfiguration();
+  // True when the first pass finds any candidate, which is then read.
+  bool ChooseConfigurationFile();
+  // The keys of [ZARN]: the three limits, then the features' own.
+  void ReadZarnSection();
   TimeLimit ReadLimit(std::u16string_view key, std::u16string_view fallback);
-  // RESTARTMAX and RESTARTTIME; a limit only when both are there and well
-  // formed. Anything else but two missing keys is reported.
-  std::optional<RestartLimit> ReadRestartLimit();
-  // The restarts within the span as DaemonRestarts gives them, into the
-  // window and `values_`.
-  void ShowRestarts(const ClockReading& shown);
+  void ReportConfiguration(const std::vector<std::u16string>& messages);
   void ReportConfiguration(std::u16string_view message);
-  // DUMPPFAD and DUMPMAX of the selected section [ZARN]; a malformed
-  // DUMPMAX is reported like a malformed limit.
-  void ReadDumpSettings();
+  // Fills the window, shows it and notes when; gives the clocks just after
+  // it appeared.
+  ClockReading ShowWindow();
+  // Keeps DAEMONCOMMAND and clears it; false, with nothing written, when
+  // it was empty.
+  bool TakeDaemonCommand();
   // The three steps that make a TEMPPFAD folder of the selected section
   // exist; `default_folder` stands in for an empty TEMPPFAD.
   std::u16string ResolveTempFolder(std::u16string_view default_folder);
@@ -64,6 +73,8 @@ class StartUp {
   Helpers& helpers_;
   CfgReader& reader_;
   DaemonValues& values_;
+  RestartLimit& restarts_;
+  HangDump& dumps_;
 };
 
 }  // namespace zarn

@@ -23,7 +23,7 @@ class StartUpTest : public ::testing::Test {
   }
   StartUpResult Run() {
     platform_ = std::make_unique<Platform>(fake_.platform());
-    StartUp start_up(*platform_, helpers_, reader_, values_);
+    StartUp start_up(*platform_, helpers_, reader_, values_, restarts_, dumps_);
     return start_up.Run();
   }
   // The paths probed, each once, in order (a missing local path is asked
@@ -41,6 +41,8 @@ class StartUpTest : public ::testing::Test {
   Helpers helpers_{fake_.file_system, fake_.http, unc_};
   CfgReader reader_{helpers_, fake_.file_system, fake_.code_pages};
   DaemonValues values_;
+  RestartLimit restarts_{fake_.settings, fake_.status_view};
+  HangDump dumps_{fake_.dumps, helpers_, fake_.clock};
   std::unique_ptr<Platform> platform_;
 };
 
@@ -123,7 +125,9 @@ TEST_F(StartUpTest, EndsForASecondInstanceAndAnEmptyCommand) {
   FakePlatform fake;
   Platform platform = fake.platform();
   DaemonValues values;
-  StartUp start_up(platform, helpers_, reader_, values);
+  RestartLimit restarts(fake.settings, fake.status_view);
+  HangDump dumps(fake.dumps, helpers_, fake.clock);
+  StartUp start_up(platform, helpers_, reader_, values, restarts, dumps);
   EXPECT_EQ(start_up.Run(), StartUpResult::kNoDaemonCommand);
   EXPECT_TRUE(fake.settings.writes().empty());
 }
@@ -213,18 +217,20 @@ TEST_F(StartUpTest, RestartLimitNeedsBothKeysWellFormedAndReportsTheRest) {
     Helpers helpers(fake.file_system, fake.http, unc);
     CfgReader reader(helpers, fake.file_system, fake.code_pages);
     DaemonValues values;
-    StartUp(platform, helpers, reader, values).Run();
+    RestartLimit restarts(fake.settings, fake.status_view);
+    HangDump dumps(fake.dumps, helpers, fake.clock);
+    StartUp(platform, helpers, reader, values, restarts, dumps).Run();
     if (c.max == 0) {
-      EXPECT_FALSE(values.restart_limit.has_value());
+      EXPECT_FALSE(restarts.quota().has_value());
       EXPECT_FALSE(fake.status_view.Caption(StatusLabel::kRestarts));
       const auto& reads = fake.settings.reads();
       EXPECT_EQ(std::count(reads.begin(), reads.end(),
                            std::u16string(settings::kDaemonRestarts)),
                 0);
     } else {
-      ASSERT_TRUE(values.restart_limit.has_value());
-      EXPECT_EQ(values.restart_limit->max_restarts, c.max);
-      EXPECT_EQ(values.restart_limit->span.text(), c.span);
+      ASSERT_TRUE(restarts.quota().has_value());
+      EXPECT_EQ(restarts.quota()->max_restarts, c.max);
+      EXPECT_EQ(restarts.quota()->span.text(), c.span);
     }
     std::vector<std::u16string> shown;
     for (const ShownMessage& m : fake.message_box.shown()) {
@@ -248,7 +254,7 @@ TEST_F(StartUpTest, RestartsWithinTheSpanAreShownOnceTheWindowIsUp) {
             u"2 von 3 innerhalb 01:00:00");
   // They leave the span at 08:30:00 and 08:59:59 UTC, in running time.
   const int64_t start = values_.supervision_start_running_ms;
-  EXPECT_EQ(values_.restarts_leave_span_running_ms,
+  EXPECT_EQ(restarts_.restarts_leave_span_running_ms(),
             (std::vector<int64_t>{start + 1800 * 1000, start + 3599 * 1000}));
   // Reading is all start-up does with the value.
   EXPECT_EQ(fake_.settings.Get(settings::kDaemonRestarts),

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <utility>
-#include <vector>
 
 #include "common/text.h"
 
@@ -32,15 +31,17 @@ uint32_t PauseToNextSecond(int64_t anchor_ms, const ClockReading& now) {
 
 Supervision::Supervision(Platform& platform, DaemonValues& values,
                          ExcelCleanUp& cleanup, DaemonLog& log,
-                         CheckerLaunch& launch)
+                         CheckerLaunch& launch, RestartLimit& restarts,
+                         HangDump& dumps)
     : platform_(platform),
       values_(values),
       cleanup_(cleanup),
       log_(log),
       launch_(launch),
+      restarts_(restarts),
+      dumps_(dumps),
       never_reported_text_(platform.regional.FormatDateTime(kNeverReported)),
-      report_clock_(platform.clock),
-      restarts_shown_(values.restarts_leave_span_running_ms.size()) {}
+      report_clock_(platform.clock) {}
 
 SupervisionEnd Supervision::Run() {
   for (;;) {
@@ -69,7 +70,7 @@ std::optional<SupervisionEnd> Supervision::RunCycle() {
   const ClockReading now = platform_.clock.Read();
   if (text != report_text_) Observe(std::move(text), now);
   last_reading_ = now;
-  if (values_.restart_limit) ShowRestarts(now);
+  restarts_.UpdateCount(now);
   if (report_anchor_ms_) return ReportedCycle(now);
   return NeverReportedCycle(now);
 }
@@ -116,7 +117,7 @@ std::optional<SupervisionEnd> Supervision::ReportedCycle(
       *deadline_ms_ - now.running_ms <= kPrepareAheadMs) {
     cleanup_.PrepareCleanUp();
     // dbghelp, too, takes a moment to load.
-    if (dumps_) dumps_->Prepare();
+    dumps_.Prepare();
     cleanup_prepared_ = true;
   }
   return std::nullopt;
@@ -140,84 +141,17 @@ std::optional<SupervisionEnd> Supervision::NeverReportedCycle(
   return std::nullopt;
 }
 
-void Supervision::ShowRestarts(const ClockReading& now) {
-  const std::vector<int64_t>& leave = values_.restarts_leave_span_running_ms;
-  const size_t within = static_cast<size_t>(
-      std::count_if(leave.begin(), leave.end(),
-                    [&](int64_t at) { return at > now.running_ms; }));
-  if (within == restarts_shown_) return;
-  restarts_shown_ = within;
-  platform_.status_view.SetCaption(
-      StatusLabel::kRestarts,
-      values_.restart_limit->Caption(static_cast<int>(within)));
-}
-
 SupervisionEnd Supervision::Restart(const ClockReading& now) {
-  SettingsStore& settings = platform_.settings;
-  // The history is read afresh: another daemon of the user may have
-  // restarted its checker since this one started.
-  std::optional<RestartHistory> history;
-  const bool counted =
-      values_.restart_limit && !values_.flags.restart_requested;
-  if (counted) {
-    history =
-        ReadRestartHistory(settings.ReadSetting(settings::kDaemonRestarts, u""),
-                           now.UtcSeconds(), values_.restart_limit->span);
+  restarts_.ReadHistory(now, values_.flags.restart_requested);
+  ClearAway(now.local);
+  restarts_.LogUnreadable(log_, now.local);
+  const bool admitted = restarts_.AdmitRestart(now);
+  if (admitted) HandOver();
+  const std::u16string workbook = CheckerWorkbook();
+  if (!admitted) {
+    restarts_.LogRefusal(log_, now.local, workbook);
+    return End(SupervisionEnd::kRestartLimitReached);
   }
-  const std::u16string caption =
-      settings.ReadSetting(settings::kLiveStatusCaption, u"");
-  if (cleanup_.IsExcelWindowOpen(caption)) {
-    // The evidence first: the clean-up ends what the dumps record. One log
-    // line per process, with its id; the restart's own line follows.
-    if (dumps_) {
-      const std::vector<DumpLogLine> lines =
-          dumps_->DumpProcesses(cleanup_.ProcessesToDump(caption), now.local);
-      for (const DumpLogLine& line : lines) {
-        log_.WriteDaemonLog(now.local, line.message, 0,
-                            static_cast<int32_t>(line.process_id));
-      }
-    }
-    cleanup_.CleanUpExcel();
-  }
-
-  if (history) {
-    const RestartLimit& limit = *values_.restart_limit;
-    if (!history->unreadable.empty()) {
-      log_.WriteDaemonLog(now.local,
-                          UnreadableRestartsMessage(history->unreadable), 0, 0);
-    }
-    if (history->times.size() >= static_cast<size_t>(limit.max_restarts)) {
-      if (history->changed) {
-        settings.WriteSetting(settings::kDaemonRestarts,
-                              FormatRestartHistory(history->times));
-      }
-      const std::u16string workbook =
-          values_.program_folder +
-          settings.ReadSetting(settings::kLiveStatusExec, u"");
-      log_.WriteDaemonLog(
-          now.local,
-          u"ZARND: Kein Neustart von ZARN '" + workbook + u"': Grenze von " +
-              ToDecimal(limit.max_restarts) + u" Neustarts innerhalb " +
-              limit.span.text() + u" erreicht",
-          0, 0);
-      return End(SupervisionEnd::kRestartLimitReached);
-    }
-    // Counted before anything is handed over: a daemon that dies on the
-    // way has restarted once too often rather than once too few.
-    history->times.push_back(now.UtcSeconds());
-    settings.WriteSetting(settings::kDaemonRestarts,
-                          FormatRestartHistory(history->times));
-  }
-
-  // The restarted checker finds these whether or not Excel comes up.
-  settings.WriteSetting(settings::kStartedByDaemon, u"True");
-  settings.WriteSetting(settings::kCommand, values_.daemon_command);
-  if (values_.debug_start) {
-    platform_.message_box.Show(u"Start Prog 2", u"", MessageKind::kPlain);
-  }
-  const std::u16string workbook =
-      values_.program_folder +
-      settings.ReadSetting(settings::kLiveStatusExec, u"");
   // The log keeps the local wall time of the cycle that decided.
   log_.WriteDaemonLog(now.local, u"ZARND: Start ZARN '" + workbook + u"'", 0,
                       0);
@@ -226,6 +160,39 @@ SupervisionEnd Supervision::Restart(const ClockReading& now) {
   platform_.instance_lock.Release();
   launch_.StartCheckerWorkbook(workbook, now.local);
   return End(SupervisionEnd::kRestarted);
+}
+
+void Supervision::ClearAway(DateTime when) {
+  const std::u16string caption =
+      platform_.settings.ReadSetting(settings::kLiveStatusCaption, u"");
+  if (!cleanup_.IsExcelWindowOpen(caption)) return;
+  // The evidence first: the clean-up ends what the dumps record.
+  WriteDumps(caption, when);
+  cleanup_.CleanUpExcel();
+}
+
+void Supervision::WriteDumps(std::u16string_view caption, DateTime when) {
+  if (!dumps_.on()) return;
+  // The restart's own line follows these.
+  for (const DumpLogLine& line :
+       dumps_.DumpProcesses(cleanup_.ProcessesToDump(caption), when)) {
+    log_.WriteDaemonLog(when, line.message, 0,
+                        static_cast<int32_t>(line.process_id));
+  }
+}
+
+void Supervision::HandOver() {
+  SettingsStore& settings = platform_.settings;
+  settings.WriteSetting(settings::kStartedByDaemon, u"True");
+  settings.WriteSetting(settings::kCommand, values_.daemon_command);
+  if (values_.debug_start) {
+    platform_.message_box.Show(u"Start Prog 2", u"", MessageKind::kPlain);
+  }
+}
+
+std::u16string Supervision::CheckerWorkbook() {
+  return values_.program_folder +
+         platform_.settings.ReadSetting(settings::kLiveStatusExec, u"");
 }
 
 SupervisionEnd Supervision::End(SupervisionEnd end) {

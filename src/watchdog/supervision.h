@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "common/date_time.h"
 #include "platform/platform.h"
@@ -22,6 +23,7 @@
 #include "watchdog/daemon_log.h"
 #include "watchdog/daemon_values.h"
 #include "watchdog/report_clock.h"
+#include "watchdog/restart_limit.h"
 
 namespace zarn {
 
@@ -48,14 +50,14 @@ class Supervision {
   // A report older than this turns the status line into the countdown.
   static constexpr int64_t kCountdownSeconds = 30;
 
+  // `restarts` and `dumps` as start-up has read them: each cycle updates
+  // the window's count, and a restart asks the limit and, before the
+  // clean-up, writes the dumps.
   Supervision(Platform& platform, DaemonValues& values, ExcelCleanUp& cleanup,
-              DaemonLog& log, CheckerLaunch& launch);
+              DaemonLog& log, CheckerLaunch& launch, RestartLimit& restarts,
+              HangDump& dumps);
   Supervision(const Supervision&) = delete;
   Supervision& operator=(const Supervision&) = delete;
-
-  // Dumps the hung Excel before the clean-up ends it; nullptr (the
-  // default) writes none. Touched only by a restart.
-  void set_dumps(HangDump* dumps) { dumps_ = dumps; }
 
   // Cycles until the daemon ends, pausing NextPauseMs() after each; every
   // end has unloaded the window. At most five settings reads per cycle
@@ -91,17 +93,21 @@ class Supervision {
   void Observe(std::u16string text, const ClockReading& now);
   std::optional<SupervisionEnd> ReportedCycle(const ClockReading& now);
   std::optional<SupervisionEnd> NeverReportedCycle(const ClockReading& now);
-  // kRestarted, or kRestartLimitReached when the restart is due to the
-  // silence and the user's daemons have made RESTARTMAX restarts within
-  // RESTARTTIME already. A restart the user asked for is neither refused
-  // nor counted.
+  // kRestarted, or kRestartLimitReached when the restart limit refuses:
+  // then the hung Excel is cleared away, but nothing is handed over.
   SupervisionEnd Restart(const ClockReading& now);
+  // The dumps, then the clean-up, when the checker's Excel window is open.
+  void ClearAway(DateTime when);
+  // One log line per dumped process, with its id.
+  void WriteDumps(std::u16string_view caption, DateTime when);
+  // What the restarted checker finds whether or not Excel comes up, and
+  // "Start Prog 2" for a debug start.
+  void HandOver();
+  // The checker's workbook: the program folder and LiveStatusExec.
+  std::u16string CheckerWorkbook();
   // Lets go of the instance lock, then hides (unless the cancel button has)
   // and unloads the window; returns `end`.
   SupervisionEnd End(SupervisionEnd end);
-  // With a restart limit, sets the window's count anew when a restart has
-  // left the span since; no settings read.
-  void ShowRestarts(const ClockReading& now);
   const TimeLimit& Limit();
   // A span as the window shows it; a span already run out shows as zero.
   std::u16string Remaining(int64_t seconds);
@@ -111,7 +117,8 @@ class Supervision {
   ExcelCleanUp& cleanup_;
   DaemonLog& log_;
   CheckerLaunch& launch_;
-  HangDump* dumps_ = nullptr;
+  RestartLimit& restarts_;
+  HangDump& dumps_;
   // What a missing LiveStatusTime reads as: the marker's regional text.
   const std::u16string never_reported_text_;
   ReportClock report_clock_;
@@ -123,8 +130,6 @@ class Supervision {
   std::optional<int64_t> deadline_ms_;
   uint32_t pause_ms_ = 1000;
   bool cleanup_prepared_ = false;
-  // The count of restarts within the span that the window shows.
-  size_t restarts_shown_ = 0;
 };
 
 }  // namespace zarn

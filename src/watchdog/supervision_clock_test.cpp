@@ -343,8 +343,11 @@ TEST(SupervisionClockTest, DeadlineIsTheFirstRunningMillisecondPastTheLimit) {
     ExcelCleanUp cleanup(fake.settings, fake.processes, fake.windows,
                          fake.user_name, fake.wmi, fake.regional);
     CheckerLaunch launch(fake.settings, fake.shell, log);
+    RestartLimit restarts(fake.settings, fake.status_view);
+    HangDump dumps(fake.dumps, helpers, fake.clock);
     Platform platform = fake.platform();
-    Supervision supervision(platform, values, cleanup, log, launch);
+    Supervision supervision(platform, values, cleanup, log, launch, restarts,
+                            dumps);
 
     ASSERT_EQ(supervision.RunCycle(), std::nullopt);
     const int64_t seen = fake.clock.Read().running_ms;

@@ -1,0 +1,37 @@
+#include "common/config_keys.h"
+
+#include <gtest/gtest.h>
+
+#include "common/text.h"
+
+namespace zarn {
+namespace {
+
+TEST(ConfigKeysTest, CountIsAWholeNumberInAsManyDigitsAsItsLargest) {
+  struct Case {
+    const char16_t* text;
+    int largest;
+    std::optional<int> count;
+  };
+  const Case cases[] = {
+      {u"1", 999, 1},     {u"007", 999, 7}, {u"999", 999, 999}, {u"0", 999, {}},
+      {u"0007", 999, {}}, {u"", 999, {}},   {u"12", 9, {}},     {u"10", 10, 10},
+      {u"11", 10, {}},    {u" 5", 999, {}}, {u"+5", 999, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(c.text));
+    EXPECT_EQ(ParseCount(c.text, c.largest), c.count);
+  }
+}
+
+TEST(ConfigKeysTest, MessagesNameTheKeyAndTheSection) {
+  EXPECT_EQ(
+      MalformedKeyMessage(u"DUMPMAX", NoCountFault(999), FallbackOutcome(u"5")),
+      u"Die DUMPMAX in der Sektion [ZARN] der Konfiguration ist keine "
+      u"ganze Zahl von 1 bis 999. Der Wert wird auf 5 gesetzt.");
+  EXPECT_EQ(MissingKeyMessage(u"B", u"A", u"Aus."),
+            u"In der Sektion [ZARN] der Konfiguration fehlt B zu A. Aus.");
+}
+
+}  // namespace
+}  // namespace zarn
