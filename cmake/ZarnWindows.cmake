@@ -33,9 +33,44 @@ configure_file(${CMAKE_SOURCE_DIR}/src/zarn_daemon.manifest.in
 set_source_files_properties(${CMAKE_BINARY_DIR}/generated/zarn_daemon.rc
   PROPERTIES OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/generated/zarn_daemon.manifest)
 
+# The message table of the event log: src/zarn_events.mc compiled into
+# generated/MSG00407.bin, which zarn_daemon.rc takes in. windmc beside
+# windres under MinGW; mc under MSVC, which reads Unicode input as UTF-16
+# only, so it gets a UTF-16 copy of the UTF-8 source.
+set(zarn_generated ${CMAKE_BINARY_DIR}/generated)
+set(zarn_message_table ${zarn_generated}/MSG00407.bin)
+if(MSVC)
+  if(NOT CMAKE_MC_COMPILER)
+    find_program(CMAKE_MC_COMPILER mc REQUIRED)
+  endif()
+  add_custom_command(OUTPUT ${zarn_message_table}
+    COMMAND powershell -NoProfile -NonInteractive -Command
+      "[IO.File]::WriteAllText('zarn_events.mc', [IO.File]::ReadAllText('${CMAKE_SOURCE_DIR}/src/zarn_events.mc'), [Text.Encoding]::Unicode)"
+    COMMAND ${CMAKE_MC_COMPILER} -u -U -h . -r . zarn_events.mc
+    DEPENDS ${CMAKE_SOURCE_DIR}/src/zarn_events.mc
+    WORKING_DIRECTORY ${zarn_generated}
+    VERBATIM)
+else()
+  get_filename_component(zarn_windres_dir "${CMAKE_RC_COMPILER}" DIRECTORY)
+  get_filename_component(zarn_windres_name "${CMAKE_RC_COMPILER}" NAME)
+  string(REPLACE "windres" "windmc" zarn_windmc_name "${zarn_windres_name}")
+  find_program(ZARN_WINDMC NAMES ${zarn_windmc_name} windmc
+               HINTS ${zarn_windres_dir} REQUIRED)
+  add_custom_command(OUTPUT ${zarn_message_table}
+    COMMAND ${ZARN_WINDMC} --codepage_in=65001 --unicode_out -h . -r .
+            ${CMAKE_SOURCE_DIR}/src/zarn_events.mc
+    DEPENDS ${CMAKE_SOURCE_DIR}/src/zarn_events.mc
+    WORKING_DIRECTORY ${zarn_generated}
+    VERBATIM)
+endif()
+add_custom_target(zarn_message_table DEPENDS ${zarn_message_table})
+set_property(SOURCE ${zarn_generated}/zarn_daemon.rc APPEND PROPERTY
+  OBJECT_DEPENDS ${zarn_message_table})
+
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/main.cpp)
   add_executable(ZARNDaemon WIN32 src/main.cpp
                  ${CMAKE_BINARY_DIR}/generated/zarn_daemon.rc)
+  add_dependencies(ZARNDaemon zarn_message_table)
   target_link_libraries(ZARNDaemon PRIVATE zarn_win32)
   zarn_set_warnings(ZARNDaemon)
   zarn_link_like_daemon(ZARNDaemon)
@@ -71,6 +106,17 @@ if(ZARN_WIN32_TESTS)
   target_compile_definitions(zarn_win32_tests PRIVATE
     ZARN_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   zarn_discover_tests(zarn_win32_tests TEST_PREFIX "win32.")
+endif()
+# The event log backend as Wine shows it: on its eventlog debug channel,
+# which goes to the Unix stderr of the writing process alone.
+if(ZARN_WINE_RUNNER)
+  add_test(NAME win32.Win32EventLogTest.EventReachesWinesEventlogChannel
+    COMMAND ${CMAKE_COMMAND} -DRUNNER=${ZARN_WINE_RUNNER}
+            -DPREFIX=${CMAKE_BINARY_DIR}/wineprefix
+            -DWRITER=$<TARGET_FILE:event_writer>
+            -P ${CMAKE_SOURCE_DIR}/tests/win32/check_event_channel.cmake)
+  set_tests_properties(win32.Win32EventLogTest.EventReachesWinesEventlogChannel
+    PROPERTIES TIMEOUT 180)
 endif()
 
 add_subdirectory(tools)

@@ -8,10 +8,12 @@
 #include "platform/clock.h"
 #include "platform/code_page.h"
 #include "platform/dump_writer.h"
+#include "platform/event_log.h"
 #include "platform/file_appender.h"
 #include "platform/file_system.h"
 #include "platform/http_probe.h"
 #include "platform/instance_lock.h"
+#include "platform/machine_registry.h"
 #include "platform/message_box.h"
 #include "platform/network_drives.h"
 #include "platform/process_table.h"
@@ -43,6 +45,8 @@ struct Platform {
   WmiProcessService& wmi;
   InstanceLock& instance_lock;
   DumpWriter& dumps;
+  EventLog& event_log;
+  MachineRegistry& machine_registry;
   // The full path of the running executable.
   std::u16string exe_path;
   // The command line without the program's name, as VB's Command$ gives it.

@@ -8,14 +8,16 @@ FakePlatform::FakePlatform(DateTime start, FakeTimeZone zone)
   status_view.set_journal(&journal);
   shell.set_journal(&journal);
   file_appender.set_journal(&journal);
+  event_log.set_journal(&journal);
 }
 
 Platform FakePlatform::platform() {
-  return Platform{settings,       clock,     regional,      message_box,
-                  status_view,    shell,     file_appender, file_system,
-                  network_drives, http,      code_pages,    processes,
-                  windows,        user_name, wmi,           instance_lock,
-                  dumps,          exe_path,  command_line};
+  return Platform{
+      settings,      clock,         regional,    message_box,      status_view,
+      shell,         file_appender, file_system, network_drives,   http,
+      code_pages,    processes,     windows,     user_name,        wmi,
+      instance_lock, dumps,         event_log,   machine_registry, exe_path,
+      command_line};
 }
 
 }  // namespace zarn

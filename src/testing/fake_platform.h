@@ -10,10 +10,12 @@
 #include "testing/fake_clock.h"
 #include "testing/fake_code_page_converter.h"
 #include "testing/fake_dump_writer.h"
+#include "testing/fake_event_log.h"
 #include "testing/fake_file_appender.h"
 #include "testing/fake_file_system.h"
 #include "testing/fake_http_probe.h"
 #include "testing/fake_instance_lock.h"
+#include "testing/fake_machine_registry.h"
 #include "testing/fake_message_box.h"
 #include "testing/fake_network_drives.h"
 #include "testing/fake_process_table.h"
@@ -28,7 +30,8 @@
 namespace zarn {
 
 struct FakePlatform {
-  // The message box, the view, the shell and the log file share `journal`.
+  // The message box, the view, the shell, the log file and the event log
+  // share `journal`.
   explicit FakePlatform(DateTime start = DateTime::FromCivil(2026, 12, 7, 9, 0,
                                                              0),
                         FakeTimeZone zone = FakeTimeZone::EuropeBerlin());
@@ -56,6 +59,8 @@ struct FakePlatform {
   FakeWmiProcessService wmi;
   FakeInstanceLock instance_lock;
   FakeDumpWriter dumps{&clock};
+  FakeEventLog event_log;
+  FakeMachineRegistry machine_registry;
   std::u16string exe_path = u"C:\\Tools\\Daemon\\ZARNDaemon.exe";
   std::u16string command_line;
 };

@@ -8,6 +8,7 @@
 #include "watchdog/checker_launch.h"
 #include "watchdog/daemon_log.h"
 #include "watchdog/daemon_values.h"
+#include "watchdog/event_source_setup.h"
 #include "watchdog/restart_limit.h"
 #include "watchdog/start_up.h"
 #include "watchdog/supervision.h"
@@ -15,6 +16,12 @@
 namespace zarn {
 
 int Main(Platform& platform) {
+  // "/eventlog install" or "uninstall": an administrator's errand, run
+  // instead of the daemon, before anything of the daemon's own.
+  if (const std::optional<int> exit_code = RunEventLogCommand(platform)) {
+    return *exit_code;
+  }
+
   DaemonValues values;
   Unc unc(platform.network_drives);
   Helpers helpers(platform.file_system, platform.http, unc);

@@ -67,6 +67,12 @@ struct RegKeyTraits {
   static Type Invalid() { return nullptr; }
   static void Close(Type h) { ::RegCloseKey(h); }
 };
+// RegisterEventSourceW gives NULL on failure.
+struct EventSourceTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { ::DeregisterEventSource(h); }
+};
 struct BstrTraits {
   using Type = BSTR;
   static Type Invalid() { return nullptr; }
@@ -77,6 +83,7 @@ using UniqueHandle = UniqueResource<HandleTraits>;
 using UniqueFileHandle = UniqueResource<FileHandleTraits>;
 using UniqueFindHandle = UniqueResource<FindHandleTraits>;
 using UniqueRegKey = UniqueResource<RegKeyTraits>;
+using UniqueEventSource = UniqueResource<EventSourceTraits>;
 using UniqueBstr = UniqueResource<BstrTraits>;
 
 }  // namespace zarn::win32

@@ -10,10 +10,12 @@
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_code_page.h"
 #include "platform/win32/win32_dump_writer.h"
+#include "platform/win32/win32_event_log.h"
 #include "platform/win32/win32_file_appender.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_http_probe.h"
 #include "platform/win32/win32_instance_lock.h"
+#include "platform/win32/win32_machine_registry.h"
 #include "platform/win32/win32_message_box.h"
 #include "platform/win32/win32_network_drives.h"
 #include "platform/win32/win32_process_table.h"
@@ -61,6 +63,8 @@ class Win32PlatformImpl final : public Win32Platform {
         wmi_(NewWin32WmiProcessService()),
         instance_lock_(NewWin32InstanceLock()),
         dumps_(NewWin32DumpWriter()),
+        event_log_(NewWin32EventLog()),
+        machine_registry_(NewWin32MachineRegistry()),
         platform_{*settings_,
                   *clock_,
                   *regional_,
@@ -78,6 +82,8 @@ class Win32PlatformImpl final : public Win32Platform {
                   *wmi_,
                   *instance_lock_,
                   *dumps_,
+                  *event_log_,
+                  *machine_registry_,
                   ExePath(),
                   CommandLineArguments(win32::FromWide(::GetCommandLineW()))} {}
 
@@ -101,6 +107,8 @@ class Win32PlatformImpl final : public Win32Platform {
   std::unique_ptr<WmiProcessService> wmi_;
   std::unique_ptr<InstanceLock> instance_lock_;
   std::unique_ptr<DumpWriter> dumps_;
+  std::unique_ptr<EventLog> event_log_;
+  std::unique_ptr<MachineRegistry> machine_registry_;
   Platform platform_;
 };
 
