@@ -70,25 +70,7 @@ class SupervisedDaemon {
  private:
   FakePlatform fake_;
   LatestCaptionView view_;
-  Platform platform_{fake_.settings,
-                     fake_.clock,
-                     fake_.regional,
-                     fake_.message_box,
-                     view_,
-                     fake_.shell,
-                     fake_.file_appender,
-                     fake_.file_system,
-                     fake_.network_drives,
-                     fake_.http,
-                     fake_.code_pages,
-                     fake_.processes,
-                     fake_.windows,
-                     fake_.user_name,
-                     fake_.wmi,
-                     fake_.instance_lock,
-                     fake_.dumps,
-                     fake_.exe_path,
-                     fake_.command_line};
+  Platform platform_ = fake_.platform(view_);
   DaemonValues values_;
   Unc unc_{fake_.network_drives};
   Helpers helpers_{fake_.file_system, fake_.http, unc_};

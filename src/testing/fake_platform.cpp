@@ -11,9 +11,11 @@ FakePlatform::FakePlatform(DateTime start, FakeTimeZone zone)
   event_log.set_journal(&journal);
 }
 
-Platform FakePlatform::platform() {
+Platform FakePlatform::platform() { return platform(status_view); }
+
+Platform FakePlatform::platform(StatusView& view) {
   return Platform{
-      settings,      clock,         regional,    message_box,      status_view,
+      settings,      clock,         regional,    message_box,      view,
       shell,         file_appender, file_system, network_drives,   http,
       code_pages,    processes,     windows,     user_name,        wmi,
       instance_lock, dumps,         event_log,   machine_registry, exe_path,

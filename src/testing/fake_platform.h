@@ -40,6 +40,8 @@ struct FakePlatform {
 
   // References to the fakes, with the executable path and command line.
   Platform platform();
+  // The same with another view in place of `status_view`.
+  Platform platform(StatusView& view);
 
   EventJournal journal;
   FakeSettingsStore settings;
