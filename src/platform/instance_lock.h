@@ -35,8 +35,15 @@ class InstanceLock {
 
   // Lets go of a held object at once: a daemon that waits for it, or starts
   // from now on, becomes the user's one daemon while this process is still
-  // on its way out. Nothing when the object is not held.
+  // on its way out, or shows its last notice. From just before that until
+  // this process ends, HasLetGo tells the daemons of our user so, also when
+  // no object was held.
   virtual void Release() = 0;
+
+  // Whether the process `process_id`, of our user, has let go for good
+  // (Release) and still runs: whatever it still does, it no longer
+  // supervises. False for any other process, and when it can't be told.
+  virtual bool HasLetGo(uint32_t process_id) = 0;
 };
 
 }  // namespace zarn

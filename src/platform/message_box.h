@@ -1,7 +1,9 @@
-// Modal message boxes: the start-up warnings, "Start Prog 2" and "Error!".
+// Modal message boxes: the start-up warnings, "Start Prog 2", "Error!" and
+// the notice at the restart limit.
 #ifndef ZARN_PLATFORM_MESSAGE_BOX_H_
 #define ZARN_PLATFORM_MESSAGE_BOX_H_
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,6 +14,12 @@ enum class MessageKind {
   kPlain,
   // Critical-error icon, OK button alone, system-modal.
   kCriticalSystemModal,
+};
+
+// How a box that closes by itself went.
+enum class MessageClosed {
+  kByUser,    // someone pressed OK (or Enter, Esc, the close box)
+  kTimedOut,  // nobody did within the time; the box closed itself
 };
 
 class MessageBox {
@@ -25,6 +33,14 @@ class MessageBox {
   // gives the application's default title.
   virtual void Show(std::u16string_view text, std::u16string_view title,
                     MessageKind kind) = 0;
+
+  // Shows the box like Show, but closes it as if OK were pressed once
+  // `timeout_ms` have passed without an answer, so that a box on a screen
+  // nobody looks at does not keep the process for good.
+  // REQUIRES: 0 < timeout_ms <= 0x7FFFFFFF, a Windows timer's longest.
+  virtual MessageClosed ShowFor(std::u16string_view text,
+                                std::u16string_view title, MessageKind kind,
+                                uint32_t timeout_ms) = 0;
 };
 
 }  // namespace zarn

@@ -5,15 +5,20 @@
 namespace zarn {
 
 int32_t CountProcesses(ProcessTable& processes, std::u16string_view exe_name) {
+  return static_cast<int32_t>(FindProcesses(processes, exe_name).size());
+}
+
+std::vector<uint32_t> FindProcesses(ProcessTable& processes,
+                                    std::u16string_view exe_name) {
+  std::vector<uint32_t> found;
   const auto entries = processes.Snapshot();
-  if (!entries) return 0;
+  if (!entries) return found;
   // One daemon per user: the daemons of other users are theirs, not a
   // second copy of ours. Only the processes of the name are asked for their
   // owner; asking opens each of them.
   // Windows 9x has one user and no tokens to ask.
   const bool by_owner = processes.IsNtFamily();
   const uint32_t own_id = processes.CurrentProcessId();
-  int32_t count = 0;
   for (const ProcessEntry& entry : *entries) {
     // A suffix match: "ZARNDaemon.exe" also finds OldZARNDaemon.exe, and on
     // Windows 9x the full path Toolhelp gives there.
@@ -22,9 +27,9 @@ int32_t CountProcesses(ProcessTable& processes, std::u16string_view exe_name) {
         processes.OwnerOf(entry.process_id) != ProcessOwner::kCurrentUser) {
       continue;
     }
-    ++count;
+    found.push_back(entry.process_id);
   }
-  return count;
+  return found;
 }
 
 bool KillProcess(ProcessTable& processes, uint32_t process_id,

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "platform/process_table.h"
 
@@ -20,6 +21,10 @@ namespace zarn {
 // that refuses us is no business of ours. (Our own elevated daemon may
 // refuse us too; the instance lock, not this count, finds that one.)
 int32_t CountProcesses(ProcessTable& processes, std::u16string_view exe_name);
+// The ids of the processes that CountProcesses counts, in the snapshot's
+// order; none when no snapshot can be taken.
+std::vector<uint32_t> FindProcesses(ProcessTable& processes,
+                                    std::u16string_view exe_name);
 
 // Ends a process with `exit_code`, with the debug privilege enabled around
 // the call on NT-family systems. True when the system accepted it.

@@ -23,11 +23,12 @@ namespace zarn {
 // showing or writing anything.
 inline constexpr uint32_t kInstanceLockWaitMs = 3000;
 // How long the lock's holder waits for another process of our name to end.
-// A daemon that let go of the lock may still be on its way out: its window
-// goes first (instantly on Windows; under Wine on a display without a window
-// manager each hide waits two seconds for one). A daemon that lost the lock
-// ends after its own wait. One still there after this is a copy that takes
-// no lock (an older build) and makes us the second.
+// A daemon that lost the lock ends after its own wait; one that let go of
+// it says so (InstanceLock::HasLetGo) and is not waited for, whether its
+// window is still going (under Wine on a display without a window manager
+// each hide waits two seconds for one) or it shows its last notice. One
+// still there after this is a copy that takes no lock or doesn't say that
+// it let go (an older build) and makes us the second.
 inline constexpr uint32_t kOtherDaemonEndWaitMs = 6000;
 inline constexpr uint32_t kOtherDaemonPollMs = 100;
 // Of two daemons started together, the holder must outwait the loser's
@@ -39,12 +40,13 @@ static_assert(kOtherDaemonEndWaitMs >= 2 * kInstanceLockWaitMs);
 // The user's instance lock decides between daemons that take it: its
 // holder is the one daemon, so two daemons started in the same instant never
 // both end and never both run. The holder still counts our own user's
-// processes named `exe_name`, and waits up to kOtherDaemonEndWaitMs for them
-// to end: a daemon that has let go of the lock is on its way out. One still
-// there then takes no lock, and makes us the second instance as it always
-// did. Where no lock of ours can be had (another user made the name first)
-// the count alone decides, after the same wait; it can't tell two daemons
-// started in the same instant apart, but another user can never lock us out.
+// processes named `exe_name`, except those that have let go of the lock
+// for good, and waits up to kOtherDaemonEndWaitMs for them to end. One
+// still there then takes no lock, and makes us the second instance as it
+// always did. Where no lock of ours can be had (another user made the name
+// first) the count alone decides, after the same wait; it can't tell two
+// daemons started in the same instant apart, but another user can never
+// lock us out.
 bool IsSecondInstance(InstanceLock& lock, ProcessTable& processes, Clock& clock,
                       std::u16string_view exe_name);
 

@@ -75,6 +75,8 @@ struct Other {
   // It ends this long after we start to wait: a daemon that has let go of
   // the lock and whose window takes its time to go; -1 stays.
   int64_t ends_after_ms = -1;
+  // It has let go of the lock for good and says so.
+  bool let_go = false;
 };
 
 TEST(SingleInstanceTest, DecidesByTheLockAndOnlyWithoutItByOurUsersCount) {
@@ -86,6 +88,8 @@ TEST(SingleInstanceTest, DecidesByTheLockAndOnlyWithoutItByOurUsersCount) {
       {"a process that refuses us", true, Owner::kUs, false},
       {"our daemon on its way out", true, Owner::kUs, true,
        kOtherDaemonEndWaitMs - 500},
+      {"our daemon that let go, showing its notice", true, Owner::kUs, true, -1,
+       true},
   };
   struct Case {
     const char* name;
@@ -96,24 +100,27 @@ TEST(SingleInstanceTest, DecidesByTheLockAndOnlyWithoutItByOurUsersCount) {
   const Case cases[] = {
       // Holding the lock, a process of our user and name that stays
       // beside us takes no lock (an older build): we are the second.
-      {"free", LockState::kFree, {false, true, false, false, false, false}},
-      {"held", LockState::kHeld, {true, true, true, true, true, true}},
+      {"free",
+       LockState::kFree,
+       {false, true, false, false, false, false, false}},
+      {"held", LockState::kHeld, {true, true, true, true, true, true, true}},
       {"holder ending",
        LockState::kHeldButEnding,
-       {false, true, false, false, false, false}},
+       {false, true, false, false, false, false, false}},
       {"abandoned",
        LockState::kAbandoned,
-       {false, true, false, false, false, false}},
+       {false, true, false, false, false, false, false}},
       // Without a lock of ours only our own user's processes count.
       {"squatted, openable",
        LockState::kSquatOpenable,
-       {false, true, false, false, false, false}},
+       {false, true, false, false, false, false, false}},
       {"squatted, refused",
        LockState::kSquatDenied,
-       {false, true, false, false, false, false}},
+       {false, true, false, false, false, false, false}},
+      // Where nothing of ours can be made, no daemon can say it let go.
       {"no object",
        LockState::kCannotCreate,
-       {false, true, false, false, false, false}},
+       {false, true, false, false, false, false, true}},
   };
   for (const Case& c : cases) {
     for (size_t i = 0; i < std::size(others); ++i) {
@@ -133,6 +140,12 @@ TEST(SingleInstanceTest, DecidesByTheLockAndOnlyWithoutItByOurUsersCount) {
       }
       FakeInstanceLock lock;
       Prepare(lock, c.lock);
+      FakeInstanceLock others_lock;
+      if (other.let_go) {
+        others_lock.ShareObjectWith(lock);
+        others_lock.set_process_id(77);
+        others_lock.Release();
+      }
       EXPECT_EQ(IsSecondInstance(lock, processes, clock, kExe), c.second[i]);
       // A claimed lock is kept until the process ends, even where a copy
       // that takes none makes us the second.

@@ -29,10 +29,15 @@ InstanceClaim FakeInstanceLock::Claim(uint32_t wait_ms) {
 }
 
 void FakeInstanceLock::Release() {
+  if (!object_->create_fails) object_->let_go.insert(process_id_);
   if (!held()) return;
   object_->holder = nullptr;
   ++releases_;
   if (journal_) journal_->Record("release");
+}
+
+bool FakeInstanceLock::HasLetGo(uint32_t process_id) {
+  return object_->let_go.count(process_id) > 0;
 }
 
 void FakeInstanceLock::Abandon() {

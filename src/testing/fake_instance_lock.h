@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "platform/instance_lock.h"
@@ -28,7 +29,10 @@ class FakeInstanceLock final : public InstanceLock {
   ~FakeInstanceLock() override;
 
   InstanceClaim Claim(uint32_t wait_ms) override;
+  // Marks this lock's process as let go, unless nothing of ours can be
+  // made (set_create_fails).
   void Release() override;
+  bool HasLetGo(uint32_t process_id) override;
 
   // Setup. From now on this lock and `other` name the same object.
   void ShareObjectWith(const FakeInstanceLock& other) {
@@ -44,6 +48,8 @@ class FakeInstanceLock final : public InstanceLock {
   void set_holder_ends_after(uint32_t ms) { object_->holder_ends_after = ms; }
   // This lock's process ends without letting go.
   void Abandon();
+  // The process this lock belongs to, for HasLetGo; 4242 unless set.
+  void set_process_id(uint32_t id) { process_id_ = id; }
   // Records "release" each time a held object is let go.
   void set_journal(EventJournal* journal) { journal_ = journal; }
 
@@ -67,9 +73,13 @@ class FakeInstanceLock final : public InstanceLock {
     Squatter squatter = Squatter::kNone;
     bool create_fails = false;
     std::optional<uint32_t> holder_ends_after;
+    // The processes whose locks have let go; the names of our user beside
+    // the object.
+    std::set<uint32_t> let_go;
   };
 
   std::shared_ptr<Object> object_;
+  uint32_t process_id_ = 4242;
   bool took_abandoned_ = false;
   int releases_ = 0;
   EventJournal* journal_ = nullptr;

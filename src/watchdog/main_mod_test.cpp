@@ -148,6 +148,18 @@ TEST_F(MainModTest, EveryEndLetsGoOfTheLockFirst) {
          f.settings.Set(settings::kDaemonRestarts, u"2026-12-07T07:30:00Z");
        },
        "hide"},
+      // The notice holds nothing up, and ends the daemon unanswered too.
+      {"refused, its notice left unanswered",
+       [](FakePlatform& f) {
+         PrepareReportingChecker(f);
+         f.file_system.AddFile(
+             u"C:\\Tools\\Daemon\\ZARN.cfg",
+             "[ZARN]\r\nCANCELTIME=00:00:02\r\nRESTARTMAX=1\r\n"
+             "RESTARTTIME=01:00:00\r\n");
+         f.settings.Set(settings::kDaemonRestarts, u"2026-12-07T07:30:00Z");
+         f.message_box.set_unanswered(true);
+       },
+       "box: ZARN wurde am "},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -4,6 +4,7 @@
 
 #include "common/date_time.h"
 #include "common/text.h"
+#include "watchdog/build_title.h"
 #include "watchdog/daemon_log.h"
 
 namespace zarn {
@@ -133,6 +134,17 @@ std::u16string FormatRestartHistory(const std::vector<int64_t>& times) {
   return out;
 }
 
+std::u16string RefusalNotice(const RestartQuota& quota,
+                             std::u16string_view when,
+                             std::u16string_view workbook) {
+  return Concat({u"ZARN wurde am ", when,
+                 u" beendet und nicht neu gestartet, weil es innerhalb ",
+                 quota.span.text(), u" bereits ", ToDecimal(quota.max_restarts),
+                 u"-mal neu gestartet werden musste. Prüfen Sie, warum ZARN "
+                 u"hängen bleibt, und starten Sie danach '",
+                 workbook, u"' von Hand neu."});
+}
+
 std::vector<std::u16string> RestartLimit::ReadKeys(
     const ConfigSection& section) {
   const std::u16string max_text = section.GetValue(kMaxKey);
@@ -229,6 +241,12 @@ void RestartLimit::LogRefusal(DaemonLog& log, DateTime when,
               ToDecimal(quota_->max_restarts), u" Neustarts innerhalb ",
               quota_->span.text(), u" erreicht"}),
       0, 0);
+}
+
+void RestartLimit::TellRefusal(MessageBox& box, std::u16string_view when,
+                               std::u16string_view workbook) const {
+  box.ShowFor(RefusalNotice(*quota_, when, workbook), BuildTitle(),
+              MessageKind::kCriticalSystemModal, kNoticeMs);
 }
 
 }  // namespace zarn

@@ -25,6 +25,7 @@
 #include "common/date_time.h"
 #include "common/time_limit.h"
 #include "platform/clock.h"
+#include "platform/message_box.h"
 #include "platform/settings_store.h"
 #include "platform/status_view.h"
 
@@ -76,12 +77,25 @@ std::u16string UnreadableRestartsMessage(
 // The value DaemonRestarts takes for `times`.
 std::u16string FormatRestartHistory(const std::vector<int64_t>& times);
 
+// The notice at a refusal: that ZARN was ended at `when` (a regional
+// date-time text) and not restarted, why, and what to do about it.
+std::u16string RefusalNotice(const RestartQuota& quota,
+                             std::u16string_view when,
+                             std::u16string_view workbook);
+
 // The limit as one daemon lives it. Without a quota it is off: it reads,
 // writes and shows nothing, and every restart may go on.
 class RestartLimit {
  public:
   // The largest RESTARTMAX; also the most times the history keeps.
   static constexpr int kMostRestarts = 999;
+  // How long the notice at a refusal waits for someone to close it: long
+  // enough for a person who comes back the same day, or the next morning
+  // after a run in the evening, to still find it; bounded, so that on a
+  // screen nobody looks at (a disconnected session of a terminal server)
+  // the daemons that refused do not stay for days. The log keeps the
+  // refusal either way.
+  static constexpr uint32_t kNoticeMs = 12 * 60 * 60 * 1000;
 
   RestartLimit(SettingsStore& settings, StatusView& view)
       : settings_(settings), view_(view) {}
@@ -120,6 +134,12 @@ class RestartLimit {
   // The line in `log` that says why `workbook` is not reopened.
   void LogRefusal(DaemonLog& log, DateTime when,
                   std::u16string_view workbook) const;
+  // The person at the screen is told in a box like the start-up's, which
+  // closes after kNoticeMs unless someone closes it first. `when` is the
+  // refusal's regional date-time text. Returns when the box has gone.
+  // Shown only once the supervision has ended, so that it holds nothing up.
+  void TellRefusal(MessageBox& box, std::u16string_view when,
+                   std::u16string_view workbook) const;
 
  private:
   SettingsStore& settings_;

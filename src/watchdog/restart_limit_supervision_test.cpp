@@ -9,6 +9,7 @@
 #include "testing/fake_platform.h"
 #include "testing/reporting_checker.h"
 #include "watchdog/main_mod.h"
+#include "watchdog/restart_limit.h"
 
 namespace zarn {
 namespace {
@@ -66,6 +67,7 @@ TEST_F(RestartLimitSupervisionTest, AtTheLimitClearsAwayButNeverReopens) {
   const std::u16string two = u"2026-12-07T07:30:00Z;2026-12-07T07:45:00Z";
   fake_.settings.Set(settings::kDaemonRestarts, two);
   fake_.command_line = u"/x 1";  // "Start Prog 2" belongs to a restart
+  fake_.instance_lock.set_journal(&fake_.journal);
   RunMain();
   EXPECT_EQ(fake_.clock.Now(), DateTime::FromCivil(2026, 12, 7, 9, 5, 1));
   // Cleared away as at every restart...
@@ -79,7 +81,21 @@ TEST_F(RestartLimitSupervisionTest, AtTheLimitClearsAwayButNeverReopens) {
   EXPECT_EQ(fake_.settings.Get(settings::kDaemonRestarts), two);
   EXPECT_TRUE(fake_.shell.lookups().empty());
   EXPECT_EQ(fake_.shell.start_attempts(), 0);
-  EXPECT_TRUE(fake_.message_box.shown().empty());
+  // The one box is the notice, once the daemon has let go and unloaded.
+  ASSERT_EQ(fake_.message_box.shown().size(), 1u);
+  const ShownMessage& notice = fake_.message_box.shown()[0];
+  EXPECT_EQ(notice.text,
+            u"ZARN wurde am 07.12.2026 09:05:01 beendet und nicht neu "
+            u"gestartet, weil es innerhalb 01:00:00 bereits 2-mal neu "
+            u"gestartet werden musste. Prüfen Sie, warum ZARN hängen bleibt, "
+            u"und starten Sie danach 'C:\\Tools\\Daemon\\Check.xls' von "
+            u"Hand neu.");
+  EXPECT_EQ(notice.title, u"ZARN Daemon (Build: 1-0-0)");
+  EXPECT_EQ(notice.kind, MessageKind::kCriticalSystemModal);
+  EXPECT_EQ(notice.timeout_ms, RestartLimit::kNoticeMs);
+  EXPECT_EQ(fake_.journal.events().back().substr(0, 5), "box: ");
+  EXPECT_LT(fake_.journal.IndexOf("release"), fake_.journal.IndexOf("box: "));
+  EXPECT_LT(fake_.journal.IndexOf("unload"), fake_.journal.IndexOf("box: "));
   EXPECT_EQ(fake_.file_appender.File(kLogPath),
             LogLine("07.12.2026 09:05:01",
                     "ZARND: Kein Neustart von ZARN "

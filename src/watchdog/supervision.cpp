@@ -150,7 +150,13 @@ SupervisionEnd Supervision::Restart(const ClockReading& now) {
   const std::u16string workbook = CheckerWorkbook();
   if (!admitted) {
     restarts_.LogRefusal(log_, now.local, workbook);
-    return End(SupervisionEnd::kRestartLimitReached);
+    // The notice comes once the lock and the window have gone: a checker
+    // started by hand while it shows gets a daemon that supervises it.
+    End(SupervisionEnd::kRestartLimitReached);
+    restarts_.TellRefusal(platform_.message_box,
+                          platform_.regional.FormatDateTime(now.local),
+                          workbook);
+    return SupervisionEnd::kRestartLimitReached;
   }
   // The log keeps the local wall time of the cycle that decided.
   log_.WriteDaemonLog(now.local, u"ZARND: Start ZARN '" + workbook + u"'", 0,

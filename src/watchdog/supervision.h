@@ -94,7 +94,8 @@ class Supervision {
   std::optional<SupervisionEnd> ReportedCycle(const ClockReading& now);
   std::optional<SupervisionEnd> NeverReportedCycle(const ClockReading& now);
   // kRestarted, or kRestartLimitReached when the restart limit refuses:
-  // then the hung Excel is cleared away, but nothing is handed over.
+  // then the hung Excel is cleared away, but nothing is handed over, and
+  // after the end the person at the screen is told.
   SupervisionEnd Restart(const ClockReading& now);
   // The dumps, then the clean-up, when the checker's Excel window is open.
   void ClearAway(DateTime when);

@@ -6,6 +6,7 @@
 #include "platform/win32/win32_settings_store.h"
 #include "platform/win32/win32_status_view.h"
 #include "testing/win32/win32_test_support.h"
+#include "watchdog/build_title.h"
 
 namespace zarn::e2e {
 namespace {
@@ -116,6 +117,22 @@ HWND DaemonFixture::WaitForStatusWindow(DWORD daemon_id) {
 
 void DaemonFixture::Click(HWND status_window, int control_id) {
   ::PostMessageW(::GetDlgItem(status_window, control_id), BM_CLICK, 0, 0);
+}
+
+HWND DaemonFixture::WaitForNotice(DWORD daemon_id, DWORD ms) {
+  const std::wstring title = W(BuildTitle());
+  HWND notice = nullptr;
+  WaitUntil(
+      [&] {
+        notice = FindWindowOf(daemon_id, L"#32770", title.c_str(), true);
+        return notice != nullptr;
+      },
+      ms);
+  return notice;
+}
+
+void DaemonFixture::PressOk(HWND notice) {
+  ::PostMessageW(notice, WM_COMMAND, IDOK, 0);
 }
 
 std::wstring DaemonFixture::ControlText(HWND window, int control_id) {

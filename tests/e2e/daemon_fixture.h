@@ -55,6 +55,11 @@ class DaemonFixture : public ::testing::Test {
   HWND WaitForStatusWindow(DWORD daemon_id);
   // Clicks a button of the status window as the user would.
   static void Click(HWND status_window, int control_id);
+  // The notice of a daemon that refused a restart at the limit, once it is
+  // visible; null when none shows within `ms`.
+  static HWND WaitForNotice(DWORD daemon_id, DWORD ms = kPatienceMs);
+  // Closes the notice with OK, as the person at the screen would.
+  static void PressOk(HWND notice);
   static std::wstring ControlText(HWND window, int control_id);
 
   // SimExcel's event log, or empty.

@@ -71,7 +71,10 @@ TEST_F(HandOverTest, EveryReopenedCheckerGetsADaemonThatSupervisesIt) {
       WaitUntil([&] { return DaemonStarted(2).has_value(); }, kPatienceMs))
       << SimLog();
   WatchedProcess third(*DaemonStarted(2));
-  EXPECT_TRUE(third.WaitForExit(kRoundsMs));
+  const HWND notice = WaitForNotice(third.id(), kRoundsMs);
+  EXPECT_NE(notice, nullptr) << SimLog();
+  if (notice) PressOk(notice);
+  EXPECT_TRUE(third.WaitForExit(kPatienceMs));
   EXPECT_TRUE(
       WaitUntil([&] { return ProcessesIn(app(), L"ZARNDaemon.exe").empty(); },
                 kPatienceMs));

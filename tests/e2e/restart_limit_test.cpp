@@ -1,7 +1,7 @@
 // A checker that hangs on every start, under a limit of two restarts: the
 // daemons of the user reopen it twice, then the third clears the hung
-// Excel away, logs why there is no third reopening, hands nothing over
-// and ends.
+// Excel away, logs why there is no third reopening, hands nothing over,
+// and ends once its notice is closed.
 #include "watchdog/restart_limit.h"
 
 #include <gtest/gtest.h>
@@ -75,8 +75,11 @@ TEST_F(RestartLimitTest, HangingOnEveryStartIsReopenedTwiceThenLeftEnded) {
         kPatienceMs));
   }
 
-  // The third hang: cleared away, not reopened.
-  ASSERT_TRUE(third_daemon.WaitForExit(kRoundsMs)) << SimLog();
+  // The third hang: cleared away, not reopened, and a notice says so.
+  const HWND notice = WaitForNotice(third_daemon.id(), kRoundsMs);
+  ASSERT_NE(notice, nullptr) << SimLog();
+  PressOk(notice);
+  ASSERT_TRUE(third_daemon.WaitForExit(kPatienceMs)) << SimLog();
   EXPECT_EQ(third_daemon.ExitCode(), 0u);
   EXPECT_TRUE(third.WaitForExit(kPatienceMs)) << "the hung Excel is ended";
   EXPECT_TRUE(

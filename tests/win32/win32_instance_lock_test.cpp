@@ -119,5 +119,21 @@ TEST(Win32InstanceLockTest, AMutexOfAnotherOwnerLocksNobodyOut) {
   }
 }
 
+// A daemon that lets go says so for as long as its lock lives, which in
+// the daemon is as long as its process.
+TEST(Win32InstanceLockTest, ReleaseSaysSoWhileTheLockLives) {
+  const DWORD own = ::GetCurrentProcessId();
+  auto lock = NewWin32InstanceLock();
+  ASSERT_EQ(lock->Claim(0), InstanceClaim::kClaimed);
+  auto newcomer = NewWin32InstanceLock();
+  EXPECT_FALSE(newcomer->HasLetGo(own));
+  lock->Release();
+  EXPECT_TRUE(newcomer->HasLetGo(own));
+  EXPECT_FALSE(newcomer->HasLetGo(own + 4));
+  EXPECT_EQ(ClaimOnAnotherThread(0), InstanceClaim::kClaimed);
+  lock.reset();
+  EXPECT_FALSE(newcomer->HasLetGo(own));
+}
+
 }  // namespace
 }  // namespace zarn

@@ -5,6 +5,8 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <string>
+
 #include "platform/win32/token_user.h"
 #include "platform/win32/unique_resource.h"
 
@@ -54,6 +56,13 @@ win32::UniqueHandle OpenOrCreate(const std::wstring& name,
   return {};
 }
 
+// Beside the lock, a name for each daemon of the user that has let go. It
+// lives as long as that process holds it, that is as long as the process:
+// an id that comes back for another process finds no name.
+std::wstring LetGoName(const std::wstring& sid, uint32_t process_id) {
+  return kNamePrefix + sid + L"-ended-" + std::to_wstring(process_id);
+}
+
 bool OwnedBy(HANDLE object, const std::vector<BYTE>& sid) {
   PSID owner = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -69,13 +78,22 @@ bool OwnedBy(HANDLE object, const std::vector<BYTE>& sid) {
 
 class Win32InstanceLock final : public InstanceLock {
  public:
-  ~Win32InstanceLock() override { Release(); }
+  ~Win32InstanceLock() override { LetGoOfMutex(); }
 
-  // A mutex is let go by the thread that holds it: the daemon's one thread.
+  // The name first: a daemon that takes the mutex at once finds it.
   void Release() override {
-    if (held_) ::ReleaseMutex(mutex_.get());
-    held_ = false;
-    mutex_.reset();
+    MarkLetGo();
+    LetGoOfMutex();
+  }
+
+  bool HasLetGo(uint32_t process_id) override {
+    const std::vector<BYTE>& sid = win32::OwnUserSid();
+    const std::wstring sid_text = win32::SidText(sid);
+    if (sid_text.empty()) return false;
+    win32::UniqueHandle mark(::OpenMutexW(
+        READ_CONTROL, FALSE, LetGoName(sid_text, process_id).c_str()));
+    // Any user may make the name; only ours says anything.
+    return mark && OwnedBy(mark.get(), sid);
   }
 
   InstanceClaim Claim(uint32_t wait_ms) override {
@@ -104,8 +122,27 @@ class Win32InstanceLock final : public InstanceLock {
   }
 
  private:
+  // A mutex is let go by the thread that holds it: the daemon's one thread.
+  void LetGoOfMutex() {
+    if (held_) ::ReleaseMutex(mutex_.get());
+    held_ = false;
+    mutex_.reset();
+  }
+
+  void MarkLetGo() {
+    if (let_go_) return;
+    const std::vector<BYTE>& sid = win32::OwnUserSid();
+    const std::wstring sid_text = win32::SidText(sid);
+    if (sid_text.empty()) return;
+    win32::UniqueHandle mark =
+        OpenOrCreate(LetGoName(sid_text, ::GetCurrentProcessId()), sid_text);
+    if (mark && OwnedBy(mark.get(), sid)) let_go_ = std::move(mark);
+  }
+
   win32::UniqueHandle mutex_;
   bool held_ = false;
+  // Held until the process ends.
+  win32::UniqueHandle let_go_;
 };
 
 }  // namespace

@@ -37,8 +37,10 @@ std::wstring ClassOf(HWND window) {
 }
 
 // Looks for the dialog titled `title`, notes what it shows and closes it
-// with OK, as the person at the machine would.
-void WatchAndPressOk(const std::wstring& title, SeenBox& seen) {
+// with OK, as the person at the machine would; or, unless `press`, leaves
+// it open.
+void WatchAndPressOk(const std::wstring& title, SeenBox& seen,
+                     bool press = true) {
   const ULONGLONG deadline = ::GetTickCount64() + 15000;
   HWND box = nullptr;
   while (!box && ::GetTickCount64() < deadline) {
@@ -63,7 +65,7 @@ void WatchAndPressOk(const std::wstring& title, SeenBox& seen) {
       seen.text = TextOf(child);
     }
   }
-  ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+  if (press) ::PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
 class Win32MessageBoxTest : public ::testing::Test {
@@ -71,7 +73,7 @@ class Win32MessageBoxTest : public ::testing::Test {
   SeenBox ShowAndPressOk(std::u16string_view text, std::u16string_view title,
                          const std::wstring& expected_title, MessageKind kind) {
     SeenBox seen;
-    std::thread watcher(WatchAndPressOk, expected_title, std::ref(seen));
+    std::thread watcher([&] { WatchAndPressOk(expected_title, seen); });
     box_->Show(text, title, kind);
     watcher.join();
     return seen;
@@ -106,6 +108,24 @@ TEST_F(Win32MessageBoxTest, PlainBoxWithoutTitleTakesTheProgramName) {
   EXPECT_FALSE(seen.topmost);
   ASSERT_EQ(seen.buttons.size(), 1u);
   EXPECT_EQ(seen.buttons[0], L"OK");
+}
+
+TEST_F(Win32MessageBoxTest, TimedBoxClosesItselfUnlessAnsweredFirst) {
+  for (bool press : {true, false}) {
+    SCOPED_TRACE(press ? "answered" : "left alone");
+    SeenBox seen;
+    std::thread watcher([&] { WatchAndPressOk(L"Hinweis", seen, press); });
+    // Left alone, long enough for the watcher to find it first.
+    const uint32_t timeout_ms = press ? 60000 : 2000;
+    const ULONGLONG start = ::GetTickCount64();
+    EXPECT_EQ(box_->ShowFor(u"Gleich weg", u"Hinweis", MessageKind::kPlain,
+                            timeout_ms),
+              press ? MessageClosed::kByUser : MessageClosed::kTimedOut);
+    const ULONGLONG took = ::GetTickCount64() - start;
+    watcher.join();
+    EXPECT_TRUE(seen.found);
+    EXPECT_GE(took, press ? 0 : timeout_ms);
+  }
 }
 
 }  // namespace
