@@ -231,6 +231,11 @@ bool Helpers::FolderExists(std::u16string_view path) {
 }
 
 void Helpers::MakePath(std::u16string_view path) {
+  for (const std::u16string& step : FolderSteps(path)) fs_.CreateFolder(step);
+}
+
+std::vector<std::u16string> Helpers::FolderSteps(std::u16string_view path) {
+  std::vector<std::u16string> steps;
   // The search starts at the fourth character, so the backslash of a drive
   // root and the two leading backslashes of a UNC path never split it.
   size_t from = 3;
@@ -238,12 +243,12 @@ void Helpers::MakePath(std::u16string_view path) {
     const size_t p =
         from < path.size() ? path.find(u'\\', from) : std::u16string_view::npos;
     if (p == std::u16string_view::npos) {
-      fs_.CreateFolder(SystemPath(path));
-      return;
+      steps.push_back(SystemPath(path));
+      return steps;
     }
     // Each step is made full on its own: a ".." in the path then climbs
     // as it would in a plain path.
-    fs_.CreateFolder(SystemPath(path.substr(0, p)));
+    steps.push_back(SystemPath(path.substr(0, p)));
     from = p + 1;
   }
 }

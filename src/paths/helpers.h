@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "common/date_time.h"
 #include "paths/unc.h"
@@ -108,6 +109,9 @@ class Helpers {
   bool FolderExists(std::u16string_view path);
   // Creates every folder along the path; failures are ignored.
   void MakePath(std::u16string_view path);
+  // The folders MakePath creates for `path`, in order, each in its system
+  // form (SystemPath).
+  std::vector<std::u16string> FolderSteps(std::u16string_view path);
 
   // The form in which the file system calls reach `path`, made here alone
   // for every call that hands a path to the system. A path of 248

@@ -1,21 +1,15 @@
 #include "process/hang_dump.h"
 
 #include <algorithm>
-#include <limits>
+#include <memory>
+#include <mutex>
 #include <utility>
 
 #include "common/text.h"
+#include "process/dump_names.h"
 
 namespace zarn {
 namespace {
-
-constexpr std::u16string_view kPrefix = u"ZARN_";
-constexpr std::u16string_view kPidMark = u"_PID";
-constexpr std::u16string_view kExtension = u".dmp";
-// "2026-12-07_09-05-03": the digits and separators after the prefix.
-constexpr std::u16string_view kStampForm = u"0000-00-00_00-00-00";
-// A process id has at most ten decimal digits.
-constexpr size_t kMaxIdDigits = 10;
 
 // The error as the system's documentation writes it: small codes in
 // decimal, HRESULTs in hexadecimal.
@@ -39,52 +33,180 @@ std::u16string NoDump(uint32_t process_id, std::u16string_view reason) {
       {u"ZARND: Kein Dump von Prozess ", ToDecimal(process_id), u": ", reason});
 }
 
-// The process id in a dump's name: up to ten digits, so more than 32 bits
-// may stand there.
-std::optional<uint64_t> IdOf(std::u16string_view digits) {
-  return ParseDecimal(digits, std::numeric_limits<uint64_t>::max());
-}
+// What one restart's dumps need, worked off on the writer's worker. The
+// caller and the job share it: a job given up goes on alone, and the
+// caller then takes the lines recorded so far and says of the rest where
+// the time ran out.
+class DumpRun {
+ public:
+  struct Target {
+    uint32_t process_id = 0;
+    std::u16string path;         // as the log shows it
+    std::u16string system_path;  // as the file calls take it
+  };
 
-// Our dumps in the order of their names' time, then their process ids.
-struct DumpName {
-  std::u16string stamp;
-  uint64_t process_id = 0;
-  std::u16string name;
-  bool operator<(const DumpName& other) const {
-    if (stamp != other.stamp) return stamp < other.stamp;
-    return process_id < other.process_id;
-  }
+  DumpRun(std::u16string folder, std::u16string system_folder,
+          std::vector<std::u16string> folder_steps, DumpOwner owner,
+          std::vector<Target> targets, int max_kept)
+      : folder_(std::move(folder)),
+        system_folder_(std::move(system_folder)),
+        folder_steps_(std::move(folder_steps)),
+        owner_(std::move(owner)),
+        targets_(std::move(targets)),
+        max_kept_(max_kept) {}
+
+  // On the worker.
+  void Work(DumpCalls& calls);
+  // On the caller, once Run has returned: one line per process. No line
+  // the job records after this is taken.
+  std::vector<DumpLogLine> Lines(bool finished);
+
+ private:
+  bool EnsureFolder(DumpCalls& calls);
+  DumpLogLine DumpOne(DumpCalls& calls, const Target& target);
+  void Prune(DumpCalls& calls);
+  // False once the caller has taken the lines.
+  bool Record(DumpLogLine line);
+
+  const std::u16string folder_;
+  const std::u16string system_folder_;
+  const std::vector<std::u16string> folder_steps_;
+  const DumpOwner owner_;
+  const std::vector<Target> targets_;
+  const int max_kept_;
+
+  std::mutex mutex_;
+  bool taken_ = false;
+  bool folder_done_ = false;
+  std::vector<DumpLogLine> lines_;
 };
 
-}  // namespace
-
-std::u16string DumpFileName(DateTime local, uint32_t process_id) {
-  return Concat({kPrefix, FormatDateTime(local, u'-', u'_', u'-'), kPidMark,
-                 ToDecimal(process_id), kExtension});
-}
-
-bool IsOurDumpName(std::u16string_view name) {
-  const size_t fixed = kPrefix.size() + kStampForm.size() + kPidMark.size();
-  if (name.size() < fixed + 1 + kExtension.size()) return false;
-  if (!EqualsIgnoreCase(name.substr(0, kPrefix.size()), kPrefix)) return false;
-  const std::u16string_view stamp =
-      name.substr(kPrefix.size(), kStampForm.size());
-  for (size_t i = 0; i < kStampForm.size(); ++i) {
-    const bool digit_wanted = kStampForm[i] == u'0';
-    if (digit_wanted ? !IsAsciiDigit(stamp[i]) : stamp[i] != kStampForm[i]) {
-      return false;
+void DumpRun::Work(DumpCalls& calls) {
+  const bool ready = EnsureFolder(calls);
+  if (calls.GivenUp()) return;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    folder_done_ = true;
+  }
+  for (const Target& target : targets_) {
+    DumpLogLine line{target.process_id, {}, {}};
+    if (ready) {
+      line = DumpOne(calls, target);
+    } else {
+      line.message = NoDump(
+          target.process_id,
+          Concat({u"Der Ordner '", folder_, u"' lässt sich nicht anlegen."}));
+    }
+    if (calls.GivenUp()) return;
+    if (!Record(line)) {
+      // Written after the caller had logged it as given up.
+      if (!line.file.empty()) calls.RemoveFile(target.system_path);
+      return;
     }
   }
-  if (!EqualsIgnoreCase(
-          name.substr(kPrefix.size() + kStampForm.size(), kPidMark.size()),
-          kPidMark)) {
-    return false;
-  }
-  std::u16string_view rest = name.substr(fixed);
-  if (!EndsWithIgnoreCase(rest, kExtension)) return false;
-  rest.remove_suffix(kExtension.size());
-  return rest.size() <= kMaxIdDigits && IdOf(rest).has_value();
+  if (ready) Prune(calls);
 }
+
+bool DumpRun::EnsureFolder(DumpCalls& calls) {
+  if (calls.IsFolder(system_folder_)) return true;
+  for (const std::u16string& step : folder_steps_) {
+    if (calls.GivenUp()) return false;
+    calls.MakeFolder(step);
+  }
+  return calls.IsFolder(system_folder_);
+}
+
+DumpLogLine DumpRun::DumpOne(DumpCalls& calls, const Target& target) {
+  const uint32_t id = target.process_id;
+  DumpLogLine line{id, {}, {}};
+  // A volume the system can't measure is tried all the same.
+  const std::optional<uint64_t> free = calls.FreeBytes(system_folder_);
+  if (calls.GivenUp()) return line;
+  if (free && *free < kDumpMinFreeBytes) {
+    line.message = NoDump(id, Concat({u"Auf dem Laufwerk von '", folder_,
+                                      u"' ist weniger als 1 GiB frei."}));
+    return line;
+  }
+  const DumpOutcome outcome = calls.WriteDump(id, target.system_path);
+  const std::u16string error = ErrorText(outcome.error);
+  switch (outcome.status) {
+    case DumpStatus::kWritten:
+      line.file = target.path;
+      line.message = Concat({u"ZARND: Dump von Prozess ", ToDecimal(id),
+                             u" geschrieben: '", target.path, u"'"});
+      break;
+    case DumpStatus::kNoProcess:
+      line.message =
+          NoDump(id, Concat({u"Der Prozess lässt sich nicht öffnen (Fehler ",
+                             error, u")."}));
+      break;
+    case DumpStatus::kNoFile:
+      line.message = NoDump(
+          id, Concat({u"Die Datei '", target.path,
+                      u"' lässt sich nicht anlegen (Fehler ", error, u")."}));
+      break;
+    case DumpStatus::kFailed:
+      line.message = NoDump(
+          id, Concat({u"MiniDumpWriteDump meldet Fehler ", error, u"."}));
+      break;
+    case DumpStatus::kTimedOut:
+      line.message = NoDump(
+          id, BudgetSpent(u"abgelaufen, der begonnene Dump ist verworfen."));
+      break;
+    case DumpStatus::kUnavailable:
+      line.message =
+          NoDump(id, Concat({u"MiniDumpWriteDump ist nicht verfügbar (Fehler ",
+                             error, u")."}));
+      break;
+  }
+  return line;
+}
+
+void DumpRun::Prune(DumpCalls& calls) {
+  const auto names = calls.ListFiles(system_folder_);
+  if (!names) return;
+  std::vector<std::pair<DumpAge, std::u16string>> ours;
+  for (const std::u16string& name : *names) {
+    if (auto age = OwnDumpAge(name, owner_)) ours.emplace_back(*age, name);
+  }
+  if (ours.size() <= static_cast<size_t>(max_kept_)) return;
+  std::sort(ours.begin(), ours.end());
+  const size_t surplus = ours.size() - static_cast<size_t>(max_kept_);
+  std::u16string path = system_folder_;
+  if (!path.empty() && path.back() != u'\\') path += u'\\';
+  for (size_t i = 0; i < surplus && !calls.GivenUp(); ++i) {
+    calls.RemoveFile(path + ours[i].second);
+  }
+}
+
+bool DumpRun::Record(DumpLogLine line) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  if (taken_) return false;
+  lines_.push_back(std::move(line));
+  return true;
+}
+
+std::vector<DumpLogLine> DumpRun::Lines(bool finished) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  taken_ = true;
+  std::vector<DumpLogLine> lines = lines_;
+  if (finished) return lines;
+  // The process whose turn it was when the time ran out, and those after.
+  const size_t current = lines.size();
+  for (size_t i = current; i < targets_.size(); ++i) {
+    const uint32_t id = targets_[i].process_id;
+    std::u16string reason =
+        !folder_done_ ? BudgetSpent(Concat({u"abgelaufen, bevor der Ordner '",
+                                            folder_, u"' bereit war."}))
+        : i == current
+            ? BudgetSpent(u"abgelaufen, der begonnene Dump ist verworfen.")
+            : BudgetSpent(u"verbraucht.");
+    lines.push_back(DumpLogLine{id, NoDump(id, reason), {}});
+  }
+  return lines;
+}
+
+}  // namespace
 
 std::optional<int> ParseDumpMax(std::u16string_view text) {
   return ParseCount(text, kDumpMaxLargest);
@@ -104,114 +226,39 @@ std::vector<std::u16string> HangDump::ReadKeys(const ConfigSection& section) {
                               FallbackOutcome(ToDecimal(kDumpMaxDefault)))};
 }
 
-std::u16string HangDump::PathOf(std::u16string_view name) const {
-  std::u16string path = folder_;
-  if (!path.empty() && path.back() != u'\\') path += u'\\';
-  path += name;
-  return path;
-}
-
 std::vector<DumpLogLine> HangDump::DumpProcesses(
-    const std::vector<uint32_t>& process_ids, DateTime when) {
+    const std::vector<uint32_t>& process_ids) {
   std::vector<DumpLogLine> lines;
   if (process_ids.empty()) return lines;
-  const int64_t deadline_ms = clock_.Read().running_ms + kDumpBudgetMs;
-  const std::u16string target = helpers_.EnsureFolder(u"", folder_);
-  const int32_t attributes = helpers_.QueryAttributes(target);
-  const bool folder_ready =
-      attributes != -1 && (attributes & kAttributeDirectory) != 0;
-  for (uint32_t process_id : process_ids) {
-    lines.push_back(DumpOne(process_id, when, folder_ready, deadline_ms));
-  }
-  if (folder_ready) PruneDumps();
-  return lines;
-}
-
-DumpLogLine HangDump::DumpOne(uint32_t process_id, DateTime when,
-                              bool folder_ready, int64_t deadline_ms) {
-  DumpLogLine line{process_id, {}, {}};
-  if (!folder_ready) {
-    line.message = NoDump(process_id, Concat({u"Der Ordner '", folder_,
-                                              u"' lässt sich nicht anlegen."}));
-    return line;
-  }
-  const int64_t left_ms = deadline_ms - clock_.Read().running_ms;
-  if (left_ms <= 0) {
-    line.message = NoDump(process_id, BudgetSpent(u"verbraucht."));
-    return line;
-  }
-  // A volume the system can't measure is tried all the same.
-  const std::optional<uint64_t> free =
-      writer_.FreeBytes(helpers_.SystemPath(folder_));
-  if (free && *free < kDumpMinFreeBytes) {
-    line.message =
-        NoDump(process_id, Concat({u"Auf dem Laufwerk von '", folder_,
-                                   u"' ist weniger als 1 GiB frei."}));
-    return line;
-  }
-  const std::u16string path = PathOf(DumpFileName(when, process_id));
-  const DumpOutcome outcome = writer_.WriteDump(
-      process_id, helpers_.SystemPath(path), static_cast<uint32_t>(left_ms));
-  const std::u16string error = ErrorText(outcome.error);
-  switch (outcome.status) {
-    case DumpStatus::kWritten:
-      line.file = path;
-      line.message = Concat({u"ZARND: Dump von Prozess ", ToDecimal(process_id),
-                             u" geschrieben: '", path, u"'"});
-      break;
-    case DumpStatus::kNoProcess:
-      line.message = NoDump(
-          process_id, Concat({u"Der Prozess lässt sich nicht öffnen (Fehler ",
-                              error, u")."}));
-      break;
-    case DumpStatus::kNoFile:
-      line.message = NoDump(
-          process_id,
-          Concat({u"Die Datei '", path, u"' lässt sich nicht anlegen (Fehler ",
-                  error, u")."}));
-      break;
-    case DumpStatus::kFailed:
-      line.message =
-          NoDump(process_id,
-                 Concat({u"MiniDumpWriteDump meldet Fehler ", error, u"."}));
-      break;
-    case DumpStatus::kTimedOut:
-      line.message =
-          NoDump(process_id,
-                 BudgetSpent(u"abgelaufen, der begonnene Dump ist verworfen."));
-      break;
-    case DumpStatus::kUnavailable:
-      line.message = NoDump(
-          process_id, Concat({u"MiniDumpWriteDump ist nicht verfügbar (Fehler ",
-                              error, u")."}));
-      break;
-  }
-  return line;
-}
-
-std::vector<std::u16string> HangDump::PruneDumps() {
-  std::vector<std::u16string> deleted;
-  const auto names = writer_.ListFiles(helpers_.SystemPath(folder_));
-  if (!names) return deleted;
-  std::vector<DumpName> ours;
-  for (const std::u16string& name : *names) {
-    if (!IsOurDumpName(name)) continue;
-    const size_t id_at = kPrefix.size() + kStampForm.size() + kPidMark.size();
-    const std::u16string_view digits = std::u16string_view(name).substr(
-        id_at, name.size() - id_at - kExtension.size());
-    ours.push_back(
-        DumpName{std::u16string(name.substr(kPrefix.size(), kStampForm.size())),
-                 IdOf(digits).value_or(0), name});
-  }
-  if (ours.size() <= static_cast<size_t>(max_kept_)) return deleted;
-  std::sort(ours.begin(), ours.end());
-  const size_t surplus = ours.size() - static_cast<size_t>(max_kept_);
-  for (size_t i = 0; i < surplus; ++i) {
-    if (writer_.RemoveFile(helpers_.SystemPath(PathOf(ours[i].name)))) {
-      deleted.push_back(ours[i].name);
+  const DateTime utc = DateTime::FromSeconds(clock_.Read().UtcSeconds());
+  const DumpOwner owner = writer_.Owner();
+  if (owner.machine.empty() || owner.user.empty()) {
+    // Without them the dumps could be told from no one else's.
+    for (uint32_t id : process_ids) {
+      lines.push_back(DumpLogLine{
+          id,
+          NoDump(id,
+                 u"Der Name des Rechners oder des Benutzers ist nicht "
+                 u"lesbar."),
+          {}});
     }
+    return lines;
   }
-  return deleted;
+  // Every path is put in its system form here: the job owns all it uses.
+  std::u16string prefix = folder_;
+  if (!prefix.empty() && prefix.back() != u'\\') prefix += u'\\';
+  std::vector<DumpRun::Target> targets;
+  for (uint32_t id : process_ids) {
+    const std::u16string path = prefix + DumpFileName(utc, owner, id);
+    targets.push_back(DumpRun::Target{id, path, helpers_.SystemPath(path)});
+  }
+  auto run = std::make_shared<DumpRun>(folder_, helpers_.SystemPath(folder_),
+                                       helpers_.FolderSteps(folder_), owner,
+                                       std::move(targets), max_kept_);
+  const bool finished =
+      writer_.Run(static_cast<uint32_t>(kDumpBudgetMs),
+                  [run](DumpCalls& calls) { run->Work(calls); });
+  return run->Lines(finished);
 }
 
 }  // namespace zarn

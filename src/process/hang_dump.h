@@ -1,8 +1,8 @@
 // Minidumps of the hung checker's Excel, written just before the clean-up
 // ends it, so that whoever maintains the checker can see where it hung. A
 // folder of our own dumps, kept to a few of the newest; whatever happens to
-// a dump, the restart goes on. The keys DUMPPFAD and DUMPMAX of the section
-// [ZARN] turn it on and size it.
+// a dump, the restart goes on, at most kDumpBudgetMs later. The keys
+// DUMPPFAD and DUMPMAX of the section [ZARN] turn it on and size it.
 #ifndef ZARN_PROCESS_HANG_DUMP_H_
 #define ZARN_PROCESS_HANG_DUMP_H_
 
@@ -13,14 +13,14 @@
 #include <vector>
 
 #include "common/config_keys.h"
-#include "common/date_time.h"
 #include "paths/helpers.h"
 #include "platform/clock.h"
 #include "platform/dump_writer.h"
 
 namespace zarn {
 
-// All dumps of one restart together take at most this long.
+// All the work of one restart's dumps together takes at most this long:
+// making the folder, measuring its free space, writing and pruning.
 inline constexpr int64_t kDumpBudgetMs = 10000;
 // A dump is skipped on a volume with less free space than this (1 GiB).
 inline constexpr uint64_t kDumpMinFreeBytes = uint64_t{1} << 30;
@@ -28,12 +28,6 @@ inline constexpr uint64_t kDumpMinFreeBytes = uint64_t{1} << 30;
 inline constexpr int kDumpMaxDefault = 5;
 inline constexpr int kDumpMaxLargest = 999;
 
-// "ZARN_2026-12-07_09-05-03_PID812.dmp": sorts by the local time of the
-// restart, then by process.
-std::u16string DumpFileName(DateTime local, uint32_t process_id);
-// True only for a name DumpFileName can give (letter case ignored, as the
-// file system does): the only files the daemon ever deletes.
-bool IsOurDumpName(std::u16string_view name);
 // DUMPMAX: a count from 1 to kDumpMaxLargest (ParseCount). nullopt for
 // anything else, 0 included: the dumps are turned off by an empty
 // DUMPPFAD, not by keeping none.
@@ -73,26 +67,19 @@ class HangDump {
   // Whether a restart dumps: DUMPPFAD names a folder.
   bool on() const { return !folder_.empty(); }
 
-  // Dumps each of `process_ids` in turn, named by `when` (the local time
-  // of the restart), within kDumpBudgetMs for all of them; makes the folder
-  // exist first. Afterwards deletes our oldest dumps beyond DUMPMAX. One
-  // line per process, in order.
+  // Makes the folder exist, dumps each of `process_ids` in turn, named by
+  // the time of the clock's reading now, then deletes our user's oldest
+  // dumps from this computer beyond DUMPMAX; all of it within
+  // kDumpBudgetMs, on the writer's worker. One line per process, in order.
   std::vector<DumpLogLine> DumpProcesses(
-      const std::vector<uint32_t>& process_ids, DateTime when);
+      const std::vector<uint32_t>& process_ids);
   // Readies the dump writer ahead of a likely restart, when on; writes
   // nothing.
   void Prepare() {
     if (on()) writer_.Prepare();
   }
-  // Deletes our own dumps in the folder beyond the newest `max_kept`; no
-  // other file is touched. Gives the names deleted.
-  std::vector<std::u16string> PruneDumps();
 
  private:
-  DumpLogLine DumpOne(uint32_t process_id, DateTime when, bool folder_ready,
-                      int64_t deadline_ms);
-  std::u16string PathOf(std::u16string_view name) const;
-
   DumpWriter& writer_;
   Helpers& helpers_;
   Clock& clock_;

@@ -3,10 +3,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "common/text.h"
+#include "process/dump_names.h"
 #include "process/excel_cleanup.h"
 #include "testing/fake_clock.h"
 #include "testing/fake_dump_writer.h"
@@ -28,17 +30,25 @@ using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 
 constexpr char16_t kDumps[] = u"C:\\Daten\\Dumps";
+// 08:05:03 UTC.
 const DateTime kWhen = DateTime::FromCivil(2026, 12, 7, 9, 5, 3);
+const DumpOwner kAnna{u"PC01", u"anna"};
 
 std::string U8(std::u16string_view text) { return Utf16ToUtf8(text); }
 
+// Anna's dump of `id` at 08:05:03 UTC, as it stands in kDumps.
+std::u16string AnnaPath(std::u16string_view id) {
+  return Concat(
+      {kDumps, u"\\ZARN_2026-12-07T08-05-03Z_PC01_anna_PID", id, u".dmp"});
+}
+
 class HangDumpTest : public ::testing::Test {
  protected:
-  HangDumpTest() { fs_.AddFolder(u"C:\\Daten"); }
+  HangDumpTest() { writer_.AddFolder(u"C:\\Daten"); }
 
   std::vector<DumpLogLine> Dump(std::vector<uint32_t> ids, int max_kept = 5) {
     HangDump dump(writer_, helpers_, clock_, kDumps, max_kept);
-    return dump.DumpProcesses(ids, kWhen);
+    return dump.DumpProcesses(ids);
   }
   static std::vector<std::u16string> Messages(
       const std::vector<DumpLogLine>& lines) {
@@ -47,7 +57,7 @@ class HangDumpTest : public ::testing::Test {
     return out;
   }
 
-  FakeClock clock_;
+  FakeClock clock_{kWhen};
   FakeFileSystem fs_;
   FakeHttpProbe http_;
   FakeNetworkDrives drives_;
@@ -55,38 +65,6 @@ class HangDumpTest : public ::testing::Test {
   Helpers helpers_{fs_, http_, unc_};
   FakeDumpWriter writer_{&clock_};
 };
-
-TEST_F(HangDumpTest, NamesSortByTimeAndOnlyOurOwnAreRecognised) {
-  EXPECT_EQ(DumpFileName(kWhen, 812), u"ZARN_2026-12-07_09-05-03_PID812.dmp");
-  EXPECT_EQ(
-      DumpFileName(DateTime::FromCivil(2027, 1, 2, 23, 0, 9), 4294967295u),
-      u"ZARN_2027-01-02_23-00-09_PID4294967295.dmp");
-  struct Case {
-    std::u16string name;
-    bool ours;
-  };
-  const Case cases[] = {
-      {u"ZARN_2026-12-07_09-05-03_PID812.dmp", true},
-      {u"zarn_2026-12-07_09-05-03_pid812.DMP", true},
-      {u"ZARN_2026-12-07_09-05-03_PID4294967295.dmp", true},
-      {u"ZARN_2026-12-07_09-05-03_PID12345678901.dmp", false},
-      {u"ZARN_2026-12-07_09-05-03_PID.dmp", false},
-      {u"ZARN_2026-12-07_09-05-03_PID8x2.dmp", false},
-      {u"ZARN_2026-12-07_09-05-03_PID812.dmp.txt", false},
-      {u"ZARN_2026-12-07_09-05-03_PID812.dmpx", false},
-      {u"ZARN_2026-12-07_9-05-03_PID812.dmp", false},
-      {u"ZARN_2026-12-07 09-05-03_PID812.dmp", false},
-      {u"ZARN_2026-12-07_09-05-03_812.dmp", false},
-      {u"XZARN_2026-12-07_09-05-03_PID812.dmp", false},
-      {u"EXCEL_2026-12-07_09-05-03_PID812.dmp", false},
-      {u"ZARN_dump.dmp", false},
-      {u"", false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(U8(c.name));
-    EXPECT_EQ(IsOurDumpName(c.name), c.ours);
-  }
-}
 
 TEST_F(HangDumpTest, DumpMaxIsAWholeNumberFromOneTo999) {
   struct Case {
@@ -116,59 +94,68 @@ TEST_F(HangDumpTest, DumpMaxIsAWholeNumberFromOneTo999) {
 
 TEST_F(HangDumpTest, WritesOneDumpPerProcessAndNamesItsFile) {
   const auto lines = Dump({812, 944});
-  EXPECT_TRUE(fs_.HasFolder(kDumps)) << "the folder is made when a dump is due";
+  EXPECT_TRUE(writer_.HasFolder(kDumps))
+      << "the folder is made when a dump is due";
+  EXPECT_EQ(writer_.runs(), std::vector<uint32_t>{10000});
   ASSERT_EQ(writer_.requests().size(), 2u);
-  EXPECT_EQ(writer_.requests()[0].path,
-            u"C:\\Daten\\Dumps\\ZARN_2026-12-07_09-05-03_PID812.dmp");
-  EXPECT_EQ(writer_.requests()[0].budget_ms, 10000u);
+  EXPECT_EQ(writer_.requests()[0].path, AnnaPath(u"812"));
   EXPECT_THAT(writer_.FilesIn(kDumps),
-              ElementsAre(u"ZARN_2026-12-07_09-05-03_PID812.dmp",
-                          u"ZARN_2026-12-07_09-05-03_PID944.dmp"));
+              ElementsAre(u"ZARN_2026-12-07T08-05-03Z_PC01_anna_PID812.dmp",
+                          u"ZARN_2026-12-07T08-05-03Z_PC01_anna_PID944.dmp"));
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[1].process_id, 944u);
-  EXPECT_EQ(lines[1].file,
-            u"C:\\Daten\\Dumps\\ZARN_2026-12-07_09-05-03_PID944.dmp");
-  EXPECT_EQ(lines[1].message,
-            u"ZARND: Dump von Prozess 944 geschrieben: "
-            u"'C:\\Daten\\Dumps\\ZARN_2026-12-07_09-05-03_PID944.dmp'");
+  EXPECT_EQ(lines[1].file, AnnaPath(u"944"));
+  EXPECT_EQ(lines[1].message, u"ZARND: Dump von Prozess 944 geschrieben: '" +
+                                  AnnaPath(u"944") + u"'");
 }
 
 // Our oldest dumps beyond DUMPMAX go after the new ones are written; files
-// that are not ours stay, however much they look like ours.
+// that are not ours stay, however much they look like ours and even where
+// the folder would let us delete them: other users' and other computers'
+// dumps, and those of earlier versions, which name no owner.
 TEST_F(HangDumpTest, PruningKeepsTheNewestOfOursAndNothingElseIsTouched) {
   const std::vector<std::u16string> older = {
-      u"ZARN_2026-12-06_23-59-59_PID100.dmp",
-      u"ZARN_2025-01-01_00-00-00_PID7.dmp",
-      u"zarn_2026-12-07_08-00-00_pid9.DMP",
-      u"ZARN_2026-12-07_08-00-00_PID10.dmp",
-      u"ZARN_2026-11-30_12-00-00_PID55.dmp",
-      u"ZARN_2026-12-07_09-05-03_PID11.dmp",
-      u"ZARN_2026-12-07_08-00-00_PID9999999999.dmp",
-      u"ZARN_2026-12-07_08-00-00_PID0000000011.dmp",
+      u"ZARN_2026-12-06T23-59-59Z_PC01_anna_PID100.dmp",
+      u"ZARN_2025-01-01T00-00-00Z_PC01_anna_PID7.dmp",
+      u"zarn_2026-12-07t08-00-00z_pc01_ANNA_pid9.DMP",
+      u"ZARN_2026-12-07T08-00-00Z_PC01_anna_PID10.dmp",
+      u"ZARN_2026-11-30T12-00-00Z_PC01_anna_PID55.dmp",
+      u"ZARN_2026-12-07T08-05-03Z_PC01_anna_PID11.dmp",
+      u"ZARN_2026-12-07T08-00-00Z_PC01_anna_PID9999999999.dmp",
+      u"ZARN_2026-12-07T08-00-00Z_PC01_anna_PID0000000011.dmp",
   };
   const std::vector<std::u16string> foreign = {
-      u"notes.txt", u"ZARN_2020-01-01_00-00-00_PID1.dmp.bak", u"ZARN_dump.dmp",
-      u"EXCEL_2020-01-01_00-00-00_PID1.dmp"};
+      u"notes.txt",
+      u"ZARN_2020-01-01T00-00-00Z_PC01_anna_PID1.dmp.bak",
+      u"ZARN_dump.dmp",
+      u"EXCEL_2020-01-01T00-00-00Z_PC01_anna_PID1.dmp",
+      u"ZARN_2020-01-01T00-00-00Z_PC01_bert_PID1.dmp",
+      u"ZARN_2020-01-01T00-00-00Z_PC02_anna_PID1.dmp",
+      u"ZARN_2020-01-01_00-00-00_PID1.dmp"};
   // Ours and the new one, oldest first, by time and then process id.
   const std::vector<std::u16string> by_age = {
-      u"ZARN_2025-01-01_00-00-00_PID7.dmp",
-      u"ZARN_2026-11-30_12-00-00_PID55.dmp",
-      u"ZARN_2026-12-06_23-59-59_PID100.dmp",
-      u"zarn_2026-12-07_08-00-00_pid9.DMP",
-      u"ZARN_2026-12-07_08-00-00_PID10.dmp",
-      u"ZARN_2026-12-07_08-00-00_PID0000000011.dmp",
-      u"ZARN_2026-12-07_08-00-00_PID9999999999.dmp",
-      u"ZARN_2026-12-07_09-05-03_PID11.dmp",
-      u"ZARN_2026-12-07_09-05-03_PID812.dmp",
+      u"ZARN_2025-01-01T00-00-00Z_PC01_anna_PID7.dmp",
+      u"ZARN_2026-11-30T12-00-00Z_PC01_anna_PID55.dmp",
+      u"ZARN_2026-12-06T23-59-59Z_PC01_anna_PID100.dmp",
+      u"zarn_2026-12-07t08-00-00z_pc01_ANNA_pid9.DMP",
+      u"ZARN_2026-12-07T08-00-00Z_PC01_anna_PID10.dmp",
+      u"ZARN_2026-12-07T08-00-00Z_PC01_anna_PID0000000011.dmp",
+      u"ZARN_2026-12-07T08-00-00Z_PC01_anna_PID9999999999.dmp",
+      u"ZARN_2026-12-07T08-05-03Z_PC01_anna_PID11.dmp",
+      u"ZARN_2026-12-07T08-05-03Z_PC01_anna_PID812.dmp",
   };
   for (int max_kept : {1, 3, 5, 7, 9, 20}) {
     SCOPED_TRACE(max_kept);
     FakeDumpWriter writer(&clock_);
+    writer.AddFolder(kDumps);
+    writer.set_anyone_may_delete(true);
     for (const auto& name : older) writer.AddFile(kDumps + (u"\\" + name));
-    for (const auto& name : foreign) writer.AddFile(kDumps + (u"\\" + name));
-    writer.AddFile(u"C:\\Daten\\ZARN_2020-01-01_00-00-00_PID1.dmp");
+    for (const auto& name : foreign) {
+      writer.AddFile(kDumps + (u"\\" + name), u"bert");
+    }
+    writer.AddFile(u"C:\\Daten\\ZARN_2020-01-01T00-00-00Z_PC01_anna_PID1.dmp");
     HangDump dump(writer, helpers_, clock_, kDumps, max_kept);
-    dump.DumpProcesses({812}, kWhen);
+    dump.DumpProcesses({812});
 
     const size_t keep = std::min<size_t>(max_kept, by_age.size());
     std::vector<std::u16string> expected(foreign);
@@ -178,13 +165,41 @@ TEST_F(HangDumpTest, PruningKeepsTheNewestOfOursAndNothingElseIsTouched) {
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, expected);
     EXPECT_EQ(writer.removed().size(), by_age.size() - keep);
-    EXPECT_TRUE(writer.HasFile(u"C:\\Daten\\ZARN_2020-01-01_00-00-00_PID1.dmp"))
+    EXPECT_TRUE(writer.HasFile(
+        u"C:\\Daten\\ZARN_2020-01-01T00-00-00Z_PC01_anna_PID1.dmp"))
         << "a dump outside the folder is no business of ours";
   }
 }
 
+// Two users of one computer and one user of another share the folder, and
+// each may delete only their own files: each daemon keeps DUMPMAX of its
+// own, and leaves even what it could delete.
+TEST_F(HangDumpTest, EachDaemonOfASharedFolderPrunesOnlyItsOwn) {
+  writer_.AddFolder(kDumps);
+  const DumpOwner owners[] = {kAnna, {u"PC01", u"bert"}, {u"PC02", u"anna"}};
+  const auto name = [](DateTime utc, const DumpOwner& owner) {
+    return DumpFileName(utc, owner, 100);
+  };
+  for (const DumpOwner& owner : owners) {
+    for (int day : {1, 2, 3}) {
+      writer_.AddFile(Concat({kDumps, u"\\",
+                              name(DateTime::FromCivil(2026, 12, day), owner)}),
+                      owner.user);
+    }
+  }
+  std::vector<std::u16string> kept;
+  for (const DumpOwner& owner : owners) {
+    writer_.set_owner(owner);
+    Dump({100}, 2);
+    kept.push_back(name(DateTime::FromCivil(2026, 12, 3), owner));
+    kept.push_back(name(DateTime::FromCivil(2026, 12, 7, 8, 5, 3), owner));
+  }
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(writer_.FilesIn(kDumps), kept);
+}
+
 TEST_F(HangDumpTest, NoDumpWhenTheFolderCantBeMade) {
-  fs_.DenyCreateUnder(u"C:\\Daten");
+  writer_.DenyCreateUnder(u"C:\\Daten");
   const auto lines = Dump({812, 944});
   EXPECT_THAT(writer_.requests(), IsEmpty());
   EXPECT_THAT(Messages(lines),
@@ -195,9 +210,9 @@ TEST_F(HangDumpTest, NoDumpWhenTheFolderCantBeMade) {
 }
 
 TEST_F(HangDumpTest, NoDumpWhenAFileStandsInTheFoldersPlace) {
-  fs_.AddFile(u"D:\\Dumps", "x");
+  writer_.AddFile(u"D:\\Dumps");
   HangDump dump(writer_, helpers_, clock_, u"D:\\Dumps", 5);
-  const auto lines = dump.DumpProcesses({812}, kWhen);
+  const auto lines = dump.DumpProcesses({812});
   EXPECT_THAT(writer_.requests(), IsEmpty());
   EXPECT_THAT(Messages(lines),
               ElementsAre(u"ZARND: Kein Dump von Prozess 812: Der Ordner "
@@ -219,9 +234,10 @@ TEST_F(HangDumpTest, NoDumpOnAVolumeWithLessThanOneGiBFree) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.free ? std::to_string(*c.free) : "unknown");
     FakeDumpWriter writer(&clock_);
+    writer.AddFolder(kDumps);
     writer.SetFreeBytes(kDumps, c.free);
     HangDump dump(writer, helpers_, clock_, kDumps, 5);
-    const auto lines = dump.DumpProcesses({812}, kWhen);
+    const auto lines = dump.DumpProcesses({812});
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(writer.requests().size(), c.written ? 1u : 0u);
     EXPECT_EQ(lines[0].file.empty(), !c.written);
@@ -233,26 +249,66 @@ TEST_F(HangDumpTest, NoDumpOnAVolumeWithLessThanOneGiBFree) {
   }
 }
 
-// Ten seconds for all dumps of a restart: the second gets what the first
-// left, is abandoned when that runs out, and the third never starts.
-TEST_F(HangDumpTest, AllDumpsOfARestartShareTenSeconds) {
-  writer_.SetDump(812, {DumpStatus::kWritten, 0}, 7000);
-  writer_.SetDump(944, {DumpStatus::kWritten, 0}, 5000);
-  const int64_t start = clock_.elapsed_ms();
-  const auto lines = Dump({812, 944, 1001});
-  EXPECT_EQ(clock_.elapsed_ms() - start, 10000);
-  ASSERT_EQ(writer_.requests().size(), 2u);
-  EXPECT_EQ(writer_.requests()[1].budget_ms, 3000u);
-  EXPECT_THAT(writer_.FilesIn(kDumps),
-              ElementsAre(u"ZARN_2026-12-07_09-05-03_PID812.dmp"));
-  EXPECT_THAT(
-      Messages(lines),
-      ElementsAre(u"ZARND: Dump von Prozess 812 geschrieben: "
-                  u"'C:\\Daten\\Dumps\\ZARN_2026-12-07_09-05-03_PID812.dmp'",
-                  u"ZARND: Kein Dump von Prozess 944: Die 10 Sekunden für die "
-                  u"Dumps sind abgelaufen, der begonnene Dump ist verworfen.",
-                  u"ZARND: Kein Dump von Prozess 1001: Die 10 Sekunden für "
-                  u"die Dumps sind verbraucht."));
+// Ten seconds for all the work of a restart's dumps, whichever call takes
+// them: a dump that is slow, a folder on a share that does not answer, a
+// file on it, an old dump that can't be deleted in time. Where the time
+// runs out, the process whose turn it was gets that said, and those after
+// it that their turn never came.
+TEST_F(HangDumpTest, AllTheWorkOfARestartSharesTenSeconds) {
+  const auto ok = [](std::u16string_view id) {
+    return Concat({u"ZARND: Dump von Prozess ", id, u" geschrieben: '",
+                   AnnaPath(id), u"'"});
+  };
+  const auto no = [](std::u16string_view id, std::u16string_view why) {
+    return Concat({u"ZARND: Kein Dump von Prozess ", id,
+                   u": Die 10 Sekunden für die Dumps sind ", why});
+  };
+  const std::u16string begun = u"abgelaufen, der begonnene Dump ist verworfen.";
+  const std::u16string folder =
+      u"abgelaufen, bevor der Ordner 'C:\\Daten\\Dumps' bereit war.";
+  const std::u16string old =
+      Concat({kDumps, u"\\ZARN_2026-01-01T00-00-00Z_PC01_anna_PID5.dmp"});
+  const int64_t kNever = FakeDumpWriter::kNetworkTimeoutMs;
+  struct Case {
+    std::vector<std::pair<std::u16string, int64_t>> slow;  // path, ms
+    std::vector<std::u16string> messages;
+    std::vector<std::u16string> files;
+  };
+  const Case cases[] = {
+      // The second dump is slow.
+      {{{AnnaPath(u"812"), 7000}, {AnnaPath(u"944"), 5000}},
+       {ok(u"812"), no(u"944", begun), no(u"1001", u"verbraucht.")},
+       {old, AnnaPath(u"812")}},
+      // The share does not answer.
+      {{{u"C:\\Daten", kNever}},
+       {no(u"812", folder), no(u"944", folder), no(u"1001", folder)},
+       {old}},
+      // The second file is never created.
+      {{{AnnaPath(u"944"), kNever}},
+       {ok(u"812"), no(u"944", begun), no(u"1001", u"verbraucht.")},
+       {old, AnnaPath(u"812")}},
+      // An old dump is never deleted.
+      {{{old, kNever}},
+       {ok(u"812"), ok(u"944"), ok(u"1001")},
+       {old, AnnaPath(u"1001"), AnnaPath(u"812"), AnnaPath(u"944")}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(U8(c.slow[0].first));
+    FakeClock clock{kWhen};
+    FakeDumpWriter writer(&clock);
+    writer.AddFolder(u"C:\\Daten");
+    writer.AddFile(old);
+    for (const auto& [path, ms] : c.slow) writer.SetCallMs(path, ms);
+    HangDump dump(writer, helpers_, clock, kDumps, 1);
+    const auto lines = dump.DumpProcesses({812, 944, 1001});
+    EXPECT_EQ(clock.elapsed_ms(), 10000);
+    EXPECT_EQ(Messages(lines), c.messages);
+    std::vector<std::u16string> files;
+    for (const auto& name : writer.FilesIn(kDumps)) {
+      files.push_back(kDumps + (u"\\" + name));
+    }
+    EXPECT_EQ(files, c.files);
+  }
 }
 
 TEST_F(HangDumpTest, EachFailureSaysWhy) {
@@ -264,9 +320,8 @@ TEST_F(HangDumpTest, EachFailureSaysWhy) {
       {{DumpStatus::kNoProcess, 5},
        u"Der Prozess lässt sich nicht öffnen (Fehler 5)."},
       {{DumpStatus::kNoFile, 80},
-       u"Die Datei "
-       u"'C:\\Daten\\Dumps\\ZARN_2026-12-07_09-05-03_PID812.dmp' lässt sich "
-       u"nicht anlegen (Fehler 80)."},
+       u"Die Datei '" + AnnaPath(u"812") +
+           u"' lässt sich nicht anlegen (Fehler 80)."},
       {{DumpStatus::kFailed, 0x8007012B},
        u"MiniDumpWriteDump meldet Fehler 0x8007012B."},
       {{DumpStatus::kUnavailable, 126},
@@ -275,15 +330,25 @@ TEST_F(HangDumpTest, EachFailureSaysWhy) {
   for (const Case& c : cases) {
     SCOPED_TRACE(U8(c.reason));
     FakeDumpWriter writer(&clock_);
+    writer.AddFolder(kDumps);
     writer.SetDump(812, c.outcome);
     HangDump dump(writer, helpers_, clock_, kDumps, 5);
-    const auto lines = dump.DumpProcesses({812, 944}, kWhen);
+    const auto lines = dump.DumpProcesses({812, 944});
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].message,
               u"ZARND: Kein Dump von Prozess 812: " + c.reason);
     EXPECT_EQ(lines[0].file, u"");
     EXPECT_FALSE(lines[1].file.empty()) << "the next process is dumped";
   }
+  // Without our names the dumps could not be told from others'.
+  for (const DumpOwner& owner :
+       {DumpOwner{u"", u"anna"}, DumpOwner{u"PC01", u""}}) {
+    writer_.set_owner(owner);
+    EXPECT_THAT(Messages(Dump({812})),
+                ElementsAre(u"ZARND: Kein Dump von Prozess 812: Der Name des "
+                            u"Rechners oder des Benutzers ist nicht lesbar."));
+  }
+  EXPECT_THAT(writer_.runs(), IsEmpty());
 }
 
 // The owner of the checker's window first, then the list as the clean-up

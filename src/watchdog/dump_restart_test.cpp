@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/text.h"
+#include "process/hang_dump.h"
 #include "testing/fake_platform.h"
 #include "testing/reporting_checker.h"
 #include "watchdog/build_title.h"
@@ -67,7 +68,8 @@ TEST_F(DumpRestartTest, DumpsEachProcessOnceBeforeAnythingIsEnded) {
   RunMain("DUMPPFAD=Dumps\r\n");
   ASSERT_EQ(fake_.dumps.requests().size(), 2u);
   EXPECT_EQ(fake_.dumps.requests()[0].path,
-            u"C:\\Tools\\Daemon\\Dumps\\ZARN_2026-12-07_09-00-00_PID812.dmp");
+            u"C:\\Tools\\Daemon\\Dumps\\ZARN_2026-12-07T08-00-00Z_PC01_anna_"
+            u"PID812.dmp");
   EXPECT_EQ(fake_.dumps.requests()[1].process_id, 944u);
   EXPECT_EQ(ended_before, (std::vector<size_t>{0, 0}));
   EXPECT_FALSE(fake_.processes.IsRunning(812));
@@ -77,12 +79,12 @@ TEST_F(DumpRestartTest, DumpsEachProcessOnceBeforeAnythingIsEnded) {
             (std::vector<std::string>{
                 Line(812,
                      "ZARND: Dump von Prozess 812 geschrieben: "
-                     "'C:\\Tools\\Daemon\\Dumps\\ZARN_2026-12-07_09-00-00_"
-                     "PID812.dmp'"),
+                     "'C:\\Tools\\Daemon\\Dumps\\ZARN_2026-12-07T08-00-00Z_"
+                     "PC01_anna_PID812.dmp'"),
                 Line(944,
                      "ZARND: Dump von Prozess 944 geschrieben: "
-                     "'C:\\Tools\\Daemon\\Dumps\\ZARN_2026-12-07_09-00-00_"
-                     "PID944.dmp'"),
+                     "'C:\\Tools\\Daemon\\Dumps\\ZARN_2026-12-07T08-00-00Z_"
+                     "PC01_anna_PID944.dmp'"),
                 Line(0, "ZARND: Start ZARN 'C:\\Tools\\Daemon\\Check.xls'")}));
   EXPECT_EQ(fake_.settings.Get(settings::kStartedByDaemon), u"True");
   EXPECT_EQ(fake_.shell.started().size(), 1u);
@@ -90,13 +92,15 @@ TEST_F(DumpRestartTest, DumpsEachProcessOnceBeforeAnythingIsEnded) {
 
 TEST_F(DumpRestartTest, DumpMaxKeepsThatManyAndAFailedDumpStillRestarts) {
   fake_.dumps.AddFile(
-      u"C:\\Tools\\Daemon\\Dumps\\ZARN_2026-12-01_10-00-00_PID5.dmp");
+      u"C:\\Tools\\Daemon\\Dumps\\ZARN_2026-12-01T09-00-00Z_"
+      u"PC01_anna_PID5.dmp");
   fake_.dumps.AddFile(u"C:\\Tools\\Daemon\\Dumps\\Bericht.txt");
   fake_.dumps.SetDump(944, {DumpStatus::kNoProcess, 87});
   RunMain("DUMPPFAD = Dumps\r\nDUMPMAX=1\r\n");
-  EXPECT_EQ(fake_.dumps.FilesIn(kDumps),
-            (std::vector<std::u16string>{
-                u"Bericht.txt", u"ZARN_2026-12-07_09-00-00_PID812.dmp"}));
+  EXPECT_EQ(
+      fake_.dumps.FilesIn(kDumps),
+      (std::vector<std::u16string>{
+          u"Bericht.txt", u"ZARN_2026-12-07T08-00-00Z_PC01_anna_PID812.dmp"}));
   const auto lines = LogLines();
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[1], Line(944,
@@ -124,6 +128,30 @@ TEST_F(DumpRestartTest, WithoutDumpFolderNothingIsDumped) {
               (std::vector<std::string>{Line(
                   0, "ZARND: Start ZARN 'C:\\Tools\\Daemon\\Check.xls'")}));
     EXPECT_TRUE(fake.message_box.shown().empty());
+  }
+}
+
+// A dump folder on a share that does not answer, named as it is or lying
+// in a program folder on it: the checker is started again at most the
+// dump budget and a second later than without dumps.
+TEST_F(DumpRestartTest, BlockedDumpFolderDelaysTheRestartByTheBudgetAtMost) {
+  const auto restart_at = [](const char* section, std::u16string_view share) {
+    FakePlatform fake;
+    Prepare(fake);
+    fake.dumps.SetCallMs(share, FakeDumpWriter::kNetworkTimeoutMs);
+    RunMain(fake, section);
+    EXPECT_EQ(fake.shell.started().size(), 1u);
+    return fake.clock.elapsed_ms();
+  };
+  const int64_t undumped = restart_at("", u"C:\\Tools");
+  for (const auto& [section, share] :
+       {std::pair{"DUMPPFAD=\\\\server\\share\\Dumps\r\n",
+                  u"\\\\server\\share"},
+        std::pair{"DUMPPFAD=Dumps\r\n", u"C:\\Tools"}}) {
+    SCOPED_TRACE(section);
+    const int64_t delay = restart_at(section, share) - undumped;
+    EXPECT_GE(delay, kDumpBudgetMs);
+    EXPECT_LE(delay, kDumpBudgetMs + 1000);
   }
 }
 

@@ -181,7 +181,7 @@ void Supervision::WriteDumps(std::u16string_view caption, DateTime when) {
   if (!dumps_.on()) return;
   // The restart's own line follows these.
   for (const DumpLogLine& line :
-       dumps_.DumpProcesses(cleanup_.ProcessesToDump(caption), when)) {
+       dumps_.DumpProcesses(cleanup_.ProcessesToDump(caption))) {
     log_.WriteDaemonLog(when, line.message, 0,
                         static_cast<int32_t>(line.process_id));
   }

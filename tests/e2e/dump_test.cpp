@@ -1,6 +1,7 @@
 // The dump of a hung checker with every piece real: SimExcel hangs, the
 // daemon writes a minidump of it into DUMPPFAD before ending it, keeps the
-// newest DUMPMAX of its own dumps there, and restarts the checker as ever.
+// newest DUMPMAX of its own user's dumps from this computer there, and
+// restarts the checker as ever.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +10,8 @@
 
 #include "daemon_fixture.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/win32_dump_writer.h"
+#include "process/dump_names.h"
 #include "testing/win32/test_minidump.h"
 
 namespace zarn::e2e {
@@ -41,16 +44,25 @@ TEST_F(DumpTest, HungCheckerIsDumpedThenRestartedAndOldDumpsGo) {
       L"02\r\nDUMPPFAD=Dumps\r\nDUMPMAX=3\r\n");
   const std::wstring dumps = app() + L"Dumps\\";
   ASSERT_TRUE(::CreateDirectoryW(dumps.c_str(), nullptr));
-  // Four older dumps of ours and files that only look like ours.
-  const std::vector<std::wstring> older = {
-      L"ZARN_2025-03-01_10-00-00_PID11.dmp",
-      L"ZARN_2026-01-15_08-30-00_PID22.dmp",
-      L"ZARN_2024-12-24_18-00-00_PID33.dmp",
-      L"ZARN_2026-02-01_07-00-00_PID44.dmp",
+  // Four older dumps of ours, and files that only look like ours: another
+  // user's, another computer's, and one of an earlier version.
+  const DumpOwner owner = NewWin32DumpWriter()->Owner();
+  const auto ours = [&](int year, int month, uint32_t id) {
+    return win32::ToWide(
+        DumpFileName(DateTime::FromCivil(year, month, 1), owner, id));
   };
+  const std::vector<std::wstring> older = {ours(2025, 3, 11), ours(2026, 1, 22),
+                                           ours(2024, 12, 33),
+                                           ours(2026, 2, 44)};
   const std::vector<std::wstring> foreign = {
-      L"ZARN_2020-01-01_00-00-00_PID1.dmp.bak", L"Notiz zum Hänger.txt",
-      L"EXCEL_2020-01-01_00-00-00_PID1.dmp"};
+      L"ZARN_2020-01-01_00-00-00_PID1.dmp.bak",
+      L"Notiz zum Hänger.txt",
+      L"EXCEL_2020-01-01_00-00-00_PID1.dmp",
+      L"ZARN_2020-01-01_00-00-00_PID1.dmp",
+      win32::ToWide(DumpFileName(DateTime::FromCivil(2020, 1, 1),
+                                 {owner.machine, owner.user + u"x"}, 1)),
+      win32::ToWide(DumpFileName(DateTime::FromCivil(2020, 1, 1),
+                                 {owner.machine + u"X", owner.user}, 1))};
   for (const auto& name : older)
     ASSERT_TRUE(WriteFileBytes(dumps + name, "alt"));
   for (const auto& name : foreign) {
@@ -81,15 +93,13 @@ TEST_F(DumpTest, HungCheckerIsDumpedThenRestartedAndOldDumpsGo) {
   const std::wstring suffix = L"_PID" + std::to_wstring(first.id()) + L".dmp";
   std::vector<std::wstring> files = FilesIn(dumps);
   const auto fresh = std::find_if(files.begin(), files.end(), [&](auto& n) {
-    return n.starts_with(L"ZARN_") && n.ends_with(suffix);
+    return OwnDumpAge(win32::FromWide(n), owner) && n.ends_with(suffix);
   });
   ASSERT_NE(fresh, files.end()) << "no dump of " << first.id() << "; log:\n"
                                 << ReadFileBytes(daemon_log()).value_or("");
   const std::wstring dump_path = dumps + *fresh;
   std::vector<std::wstring> expected = foreign;
-  expected.insert(expected.end(),
-                  {*fresh, L"ZARN_2026-01-15_08-30-00_PID22.dmp",
-                   L"ZARN_2026-02-01_07-00-00_PID44.dmp"});
+  expected.insert(expected.end(), {*fresh, older[1], older[3]});
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(files, expected);
 

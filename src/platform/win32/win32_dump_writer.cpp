@@ -1,14 +1,18 @@
 #include "platform/win32/win32_dump_writer.h"
 
 #include <windows.h>
-// dbghelp.h needs windows.h first.
+// dbghelp.h, lmcons.h and sddl.h need windows.h first.
 #include <dbghelp.h>
+#include <lmcons.h>
+#include <sddl.h>
 
 #include <atomic>
+#include <cwchar>
 #include <memory>
 #include <string>
 
 #include "platform/win32/system_library.h"
+#include "platform/win32/token_user.h"
 #include "platform/win32/unique_resource.h"
 #include "platform/win32/wide.h"
 
@@ -19,73 +23,76 @@ using MiniDumpWriteDumpFunction = decltype(::MiniDumpWriteDump);
 using SymInitializeFunction = decltype(::SymInitializeW);
 using SymCleanupFunction = decltype(::SymCleanup);
 
-// Threads and their stacks, the module list, handles and unloaded modules;
-// no heap, so a dump of Excel stays a few megabytes.
+// Threads with their stacks and state, the module list and the unloaded
+// modules; no heap, so a dump of Excel stays a few megabytes. No handle
+// data: naming a handle can wait for ever on a pipe that its process reads
+// synchronously, with that process's threads held, and it takes
+// PROCESS_DUP_HANDLE, which is as good as full access to the process.
 constexpr MINIDUMP_TYPE kDumpType = static_cast<MINIDUMP_TYPE>(
-    MiniDumpNormal | MiniDumpWithHandleData | MiniDumpWithUnloadedModules |
-    MiniDumpWithThreadInfo);
+    MiniDumpNormal | MiniDumpWithUnloadedModules | MiniDumpWithThreadInfo);
 
-// dbghelp is single-threaded: while an abandoned dump still runs in its
-// worker, no other may start.
-std::atomic<bool> dump_running{false};
+// What our user may do with a file or folder we make: anything with a dump;
+// list a folder and add to it. Deleting other users' dumps is for the
+// folder's own access list to allow or not.
+constexpr wchar_t kFileRights[] = L"FA";
+constexpr wchar_t kFolderRights[] = L"0x1200af";  // list, add, traverse, read
 
-// What one worker needs, shared between it and the caller: an abandoned
-// worker goes on with it after the caller has returned.
-struct DumpJob {
-  MiniDumpWriteDumpFunction* write = nullptr;
-  SymInitializeFunction* sym_initialize = nullptr;
-  SymCleanupFunction* sym_cleanup = nullptr;
-  DWORD process_id = 0;
-  win32::UniqueHandle process;
-  win32::UniqueFileHandle file;
-  std::atomic<bool> cancel{false};
-  BOOL written = FALSE;
-  DWORD error = 0;
-};
+// Our user owns what we make and has an entry of its own, merged with what
+// the folder passes on. An elevated daemon's objects would otherwise belong
+// to the Administrators group and carry its high integrity level, and the
+// same user's standard daemon could not delete them. A process below medium
+// can't set the medium label.
+std::wstring SecurityText(const std::wstring& sid, const wchar_t* rights,
+                          bool medium_label) {
+  std::wstring text = L"O:" + sid + L"D:(A;;" + rights + L";;;" + sid + L")";
+  if (medium_label) text += L"S:(ML;;NW;;;ME)";
+  return text;
+}
 
-// Lets the default parts in and asks dbghelp to stop once the caller has
-// given up. Every other callback type keeps dbghelp's own behaviour: a
-// TRUE there could hand the file's writing to us (IoStartCallback).
-BOOL CALLBACK DumpCallback(PVOID param, PMINIDUMP_CALLBACK_INPUT input,
-                           PMINIDUMP_CALLBACK_OUTPUT output) {
-  const auto* job = static_cast<const DumpJob*>(param);
-  switch (input->CallbackType) {
-    case IncludeThreadCallback:
-    case IncludeModuleCallback:
-    case ThreadCallback:
-    case ThreadExCallback:
-    case ModuleCallback:
-      return TRUE;
-    case CancelCallback:
-      output->Cancel = job->cancel.load() ? TRUE : FALSE;
-      output->CheckCancel = TRUE;
-      return TRUE;
+// Whether `error` may mean that the server refused the security we asked
+// for rather than the object itself: a server that knows neither our SID
+// nor labels, or that lets no one set them.
+bool SecurityRefused(DWORD error) {
+  switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_INVALID_PARAMETER:
+    case ERROR_NOT_SUPPORTED:
+    case ERROR_PRIVILEGE_NOT_HELD:
+    case ERROR_INVALID_OWNER:
+    case ERROR_INVALID_ACL:
+    case ERROR_INVALID_SID:
+    case ERROR_INVALID_SECURITY_DESCR:
+      return true;
     default:
-      return FALSE;
+      return false;
   }
 }
 
-DWORD WINAPI DumpThread(void* param) {
-  const std::unique_ptr<std::shared_ptr<DumpJob>> owner(
-      static_cast<std::shared_ptr<DumpJob>*>(param));
-  DumpJob& job = **owner;
-  MINIDUMP_CALLBACK_INFORMATION callback = {DumpCallback, &job};
-  // Made known to the symbol handler without its modules: Wine's
-  // MiniDumpWriteDump would otherwise register the process itself and read
-  // the symbols of every module, seconds of CPU for a dump that needs none.
-  // Windows' MiniDumpWriteDump does not use the symbol handler at all.
-  const bool registered = job.sym_initialize && job.sym_cleanup &&
-                          job.sym_initialize(job.process.get(), nullptr, FALSE);
-  job.written = job.write(job.process.get(), job.process_id, job.file.get(),
-                          kDumpType, nullptr, nullptr, &callback);
-  job.error = job.written ? 0 : ::GetLastError();
-  if (registered) job.sym_cleanup(job.process.get());
-  // Closed here, not by the caller: a file the caller deleted after giving
-  // up disappears now.
-  job.file.reset();
-  job.process.reset();
-  dump_running = false;
-  return 0;
+// Calls `create` with our own security, then without the label, then with
+// the system's default, as long as the security may be what was refused
+// and the job goes on. Leaves the last error as `create` did.
+template <typename Create>
+bool CreateOwned(const wchar_t* rights, const std::atomic<bool>& cancel,
+                 Create create) {
+  const std::wstring sid = win32::SidText(win32::OwnUserSid());
+  bool made = false;
+  DWORD error = ERROR_OPERATION_ABORTED;
+  for (int variant = 0; variant < 3 && !made && !cancel; ++variant) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (variant < 2 &&
+        (sid.empty() || !::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                            SecurityText(sid, rights, variant == 0).c_str(),
+                            SDDL_REVISION_1, &descriptor, nullptr))) {
+      continue;
+    }
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    made = create(descriptor ? &attributes : nullptr);
+    error = ::GetLastError();
+    if (descriptor) ::LocalFree(descriptor);
+    if (!SecurityRefused(error)) break;
+  }
+  ::SetLastError(made ? 0 : error);
+  return made;
 }
 
 // dbghelp's functions, found at their first use, from the system folder
@@ -108,63 +115,49 @@ const DbgHelp& LoadDbgHelp() {
   return functions;
 }
 
-class Win32DumpWriter final : public DumpWriter {
+// Lets the default parts in and asks dbghelp to stop once the job is given
+// up. Every other callback type keeps dbghelp's own behaviour: a TRUE
+// there could hand the file's writing to us (IoStartCallback).
+BOOL CALLBACK DumpCallback(PVOID param, PMINIDUMP_CALLBACK_INPUT input,
+                           PMINIDUMP_CALLBACK_OUTPUT output) {
+  const auto* cancel = static_cast<const std::atomic<bool>*>(param);
+  switch (input->CallbackType) {
+    case IncludeThreadCallback:
+    case IncludeModuleCallback:
+    case ThreadCallback:
+    case ThreadExCallback:
+    case ModuleCallback:
+      return TRUE;
+    case CancelCallback:
+      output->Cancel = cancel->load() ? TRUE : FALSE;
+      output->CheckCancel = TRUE;
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+class Win32DumpCalls final : public DumpCalls {
  public:
-  void Prepare() override { LoadDbgHelp(); }
+  void GiveUp() { cancel_ = true; }
+  bool GivenUp() const override { return cancel_; }
 
-  DumpOutcome WriteDump(uint32_t process_id, std::u16string_view path,
-                        uint32_t budget_ms) override {
-    const DbgHelp& dbghelp = LoadDbgHelp();
-    if (!dbghelp.write) {
-      return {DumpStatus::kUnavailable, ERROR_MOD_NOT_FOUND};
-    }
-    if (dump_running.load()) return {DumpStatus::kUnavailable, ERROR_BUSY};
+  bool IsFolder(std::u16string_view path) override {
+    if (cancel_) return false;
+    const DWORD attributes = ::GetFileAttributesW(win32::ToWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  }
 
-    auto job = std::make_shared<DumpJob>();
-    job->write = dbghelp.write;
-    job->sym_initialize = dbghelp.sym_initialize;
-    job->sym_cleanup = dbghelp.sym_cleanup;
-    job->process_id = process_id;
-    job->process.reset(::OpenProcess(
-        PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_DUP_HANDLE, FALSE,
-        process_id));
-    if (!job->process) return {DumpStatus::kNoProcess, ::GetLastError()};
+  void MakeFolder(std::u16string_view path) override {
     const std::wstring wide = win32::ToWide(path);
-    // Shared for deletion, so that a dump given up on can be deleted while
-    // its worker still holds the file.
-    job->file.reset(::CreateFileW(wide.c_str(), GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!job->file) return {DumpStatus::kNoFile, ::GetLastError()};
-
-    dump_running = true;
-    auto* param = new std::shared_ptr<DumpJob>(job);
-    win32::UniqueHandle thread(
-        ::CreateThread(nullptr, 0, DumpThread, param, 0, nullptr));
-    if (!thread) {
-      const DWORD error = ::GetLastError();
-      delete param;
-      dump_running = false;
-      job->file.reset();
-      ::DeleteFileW(wide.c_str());
-      return {DumpStatus::kFailed, error};
-    }
-    if (::WaitForSingleObject(thread.get(), budget_ms) != WAIT_OBJECT_0) {
-      // Ending a thread inside dbghelp could leave its locks and the
-      // target's threads suspended for ever; it is asked to stop instead,
-      // and the file goes when the worker closes it.
-      job->cancel = true;
-      ::DeleteFileW(wide.c_str());
-      return {DumpStatus::kTimedOut, 0};
-    }
-    if (!job->written) {
-      ::DeleteFileW(wide.c_str());
-      return {DumpStatus::kFailed, job->error};
-    }
-    return {DumpStatus::kWritten, 0};
+    CreateOwned(kFolderRights, cancel_, [&](SECURITY_ATTRIBUTES* security) {
+      return ::CreateDirectoryW(wide.c_str(), security) != FALSE;
+    });
   }
 
   std::optional<uint64_t> FreeBytes(std::u16string_view folder) override {
+    if (cancel_) return std::nullopt;
     // A UNC folder must end in a backslash; any folder may.
     std::wstring wide = win32::ToWide(folder);
     if (!wide.empty() && wide.back() != L'\\') wide += L'\\';
@@ -177,6 +170,7 @@ class Win32DumpWriter final : public DumpWriter {
 
   std::optional<std::vector<std::u16string>> ListFiles(
       std::u16string_view folder) override {
+    if (cancel_) return std::nullopt;
     std::wstring pattern = win32::ToWide(folder);
     if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
     pattern += L'*';
@@ -190,13 +184,136 @@ class Win32DumpWriter final : public DumpWriter {
       if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         names.push_back(win32::FromWide(entry.cFileName));
       }
-    } while (::FindNextFileW(find.get(), &entry));
+    } while (!cancel_ && ::FindNextFileW(find.get(), &entry));
+    if (cancel_) return std::nullopt;
     return names;
+  }
+
+  DumpOutcome WriteDump(uint32_t process_id,
+                        std::u16string_view path) override {
+    if (cancel_) return {DumpStatus::kTimedOut, 0};
+    const DbgHelp& dbghelp = LoadDbgHelp();
+    if (!dbghelp.write) return {DumpStatus::kUnavailable, ERROR_MOD_NOT_FOUND};
+    win32::UniqueHandle process(::OpenProcess(
+        PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process_id));
+    if (!process) return {DumpStatus::kNoProcess, ::GetLastError()};
+    const std::wstring wide = win32::ToWide(path);
+    win32::UniqueFileHandle file;
+    const bool made =
+        CreateOwned(kFileRights, cancel_, [&](SECURITY_ATTRIBUTES* security) {
+          file.reset(::CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                   security, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                   nullptr));
+          return file.valid();
+        });
+    const DWORD create_error = ::GetLastError();
+    if (!made) {
+      if (cancel_) return {DumpStatus::kTimedOut, 0};
+      return {DumpStatus::kNoFile, create_error};
+    }
+    MINIDUMP_CALLBACK_INFORMATION callback = {DumpCallback, &cancel_};
+    // Made known to the symbol handler without its modules: Wine's
+    // MiniDumpWriteDump would otherwise register the process itself and
+    // read the symbols of every module, seconds of CPU for a dump that
+    // needs none. Windows' MiniDumpWriteDump does not use the symbol
+    // handler at all.
+    const bool registered =
+        dbghelp.sym_initialize && dbghelp.sym_cleanup &&
+        dbghelp.sym_initialize(process.get(), nullptr, FALSE);
+    const BOOL written = dbghelp.write(process.get(), process_id, file.get(),
+                                       kDumpType, nullptr, nullptr, &callback);
+    const DWORD error = written ? 0 : ::GetLastError();
+    if (registered) dbghelp.sym_cleanup(process.get());
+    file.reset();
+    if (written && !cancel_) return {DumpStatus::kWritten, 0};
+    ::DeleteFileW(wide.c_str());
+    if (cancel_) return {DumpStatus::kTimedOut, 0};
+    return {DumpStatus::kFailed, error};
   }
 
   bool RemoveFile(std::u16string_view path) override {
     return ::DeleteFileW(win32::ToWide(path).c_str()) != FALSE;
   }
+
+ private:
+  std::atomic<bool> cancel_{false};
+};
+
+// What the worker needs, shared with the writer: a job given up goes on
+// with it after Run has returned.
+struct Job {
+  std::function<void(DumpCalls&)> work;
+  Win32DumpCalls calls;
+};
+
+DWORD WINAPI JobThread(void* param) {
+  const std::unique_ptr<std::shared_ptr<Job>> owner(
+      static_cast<std::shared_ptr<Job>*>(param));
+  Job& job = **owner;
+  job.work(job.calls);
+  return 0;
+}
+
+class Win32DumpWriter final : public DumpWriter {
+ public:
+  // The job given up last still holds the threads of the process it dumps
+  // while dbghelp writes; they run again only when dbghelp lets them go,
+  // not when we end. Its calls that wait on the network are cancelled again
+  // and again meanwhile.
+  ~Win32DumpWriter() override {
+    if (!worker_) return;
+    while (::WaitForSingleObject(worker_.get(), 100) == WAIT_TIMEOUT) {
+      ::CancelSynchronousIo(worker_.get());
+    }
+  }
+
+  void Prepare() override { LoadDbgHelp(); }
+
+  DumpOwner Owner() override {
+    DumpOwner owner;
+    wchar_t machine[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    if (::GetComputerNameExW(ComputerNameNetBIOS, machine, &size)) {
+      owner.machine = win32::FromWide(std::wstring_view(machine, size));
+    }
+    wchar_t user[UNLEN + 1] = {};
+    size = UNLEN + 1;
+    if (::GetUserNameW(user, &size)) {
+      owner.user =
+          win32::FromWide(std::wstring_view(user, ::wcsnlen(user, UNLEN + 1)));
+    }
+    return owner;
+  }
+
+  bool Run(uint32_t budget_ms, std::function<void(DumpCalls&)> work) override {
+    const ULONGLONG deadline = ::GetTickCount64() + budget_ms;
+    if (worker_) {
+      if (::WaitForSingleObject(worker_.get(), budget_ms) != WAIT_OBJECT_0) {
+        return false;
+      }
+      worker_.reset();
+    }
+    auto job = std::make_shared<Job>();
+    job->work = std::move(work);
+    auto* param = new std::shared_ptr<Job>(job);
+    worker_.reset(::CreateThread(nullptr, 0, JobThread, param, 0, nullptr));
+    if (!worker_) {
+      delete param;
+      return false;
+    }
+    const ULONGLONG now = ::GetTickCount64();
+    const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+    if (::WaitForSingleObject(worker_.get(), left) == WAIT_OBJECT_0) {
+      worker_.reset();
+      return true;
+    }
+    job->calls.GiveUp();
+    ::CancelSynchronousIo(worker_.get());
+    return false;
+  }
+
+ private:
+  win32::UniqueHandle worker_;
 };
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Minidumps through MiniDumpWriteDump of dbghelp.dll, loaded from the
-// system folder at the first dump; free space, listing and deletion
-// through kernel32.
+// system folder at the first dump; the folder's calls through kernel32;
+// each job on a thread of its own.
 #ifndef ZARN_PLATFORM_WIN32_WIN32_DUMP_WRITER_H_
 #define ZARN_PLATFORM_WIN32_WIN32_DUMP_WRITER_H_
 
