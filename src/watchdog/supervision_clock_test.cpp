@@ -22,7 +22,8 @@ constexpr int64_t kHour = 3600;
 constexpr char16_t kLogPath[] = u"C:\\Logs\\daemon.log";
 
 // What happens just before the cycle at a second of running time, counted
-// from the daemon's start.
+// from the daemon's start, or at kStartUp, while start-up shows a message
+// (CANCELTIME is malformed, and falls back to 00:05:00).
 // Events of the same second happen in the order listed.
 struct Event {
   int64_t at;
@@ -30,11 +31,14 @@ struct Event {
   bool report = false;    // then the checker reports its wall clock's time
   int64_t asleep = 0;     // then the machine sleeps for so many seconds
 };
+constexpr int64_t kStartUp = -1;
 
-Event Report(int64_t at) { return Event{at, 0, true}; }
-Event Step(int64_t at, int64_t seconds) { return Event{at, seconds, false}; }
+Event Report(int64_t at) { return Event{.at = at, .report = true}; }
+Event Step(int64_t at, int64_t seconds) {
+  return Event{.at = at, .wall_step = seconds};
+}
 Event Asleep(int64_t at, int64_t seconds) {
-  return Event{at, 0, false, seconds};
+  return Event{.at = at, .asleep = seconds};
 }
 
 struct Shown {
@@ -42,7 +46,8 @@ struct Shown {
   std::u16string status2;
 };
 
-// One daemon on a scripted checker, with CANCELTIME 00:05:00.
+// One daemon on a scripted checker, with CANCELTIME 00:05:00: the
+// fallback of the malformed value whose message gives kStartUp its moment.
 struct DaemonRun {
   int64_t end_at = -1;  // the running second of the last cycle
   bool restarted = false;
@@ -71,9 +76,9 @@ DaemonRun RunDaemon(DateTime start, FakeTimeZone zone,
         Shown{fake.status_view.Caption(StatusLabel::kStatus).value_or(u"-"),
               fake.status_view.Caption(StatusLabel::kStatus2).value_or(u"-")};
   };
-  const auto play = [&] {
+  const auto play = [&](int64_t at) {
     for (const Event& e : events) {
-      if (e.at != running()) continue;
+      if (e.at != at) continue;
       fake.clock.StepWall(e.wall_step * 1000);
       if (e.report) {
         fake.settings.Set(settings::kLiveStatusTime,
@@ -82,10 +87,13 @@ DaemonRun RunDaemon(DateTime start, FakeTimeZone zone,
       fake.clock.Suspend(e.asleep * 1000);
     }
   };
-  play();
+  fake.file_system.AddFile(u"C:\\Tools\\Daemon\\ZARN.cfg",
+                           "[ZARN]\r\nCANCELTIME=5 Minuten\r\n");
+  fake.message_box.set_on_show([&](const ShownMessage&) { play(kStartUp); });
+  play(0);
   fake.clock.set_on_sleep([&] {
     record(running() - 1);
-    play();
+    play(running());
   });
   Platform platform = fake.platform();
   Main(platform);
@@ -230,6 +238,20 @@ TEST(SupervisionClockTest,
        100,
        {u"ZARN inaktiv, beende in 00:03:20", u""},
        nullptr},
+      {"+2 h while start-up shows a message",
+       {Report(0), Step(kStartUp, 2 * kHour)},
+       301,
+       true,
+       0,
+       {u"Überwache...", u"00:00:00"},
+       "07.12.2026 11:05:01"},
+      {"-2 h while start-up shows a message",
+       {Report(0), Step(kStartUp, -2 * kHour)},
+       301,
+       true,
+       0,
+       {u"Überwache...", u"00:00:00"},
+       "07.12.2026 07:05:01"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
