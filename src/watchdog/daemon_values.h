@@ -43,6 +43,9 @@ struct DaemonValues {
   int64_t supervision_start_running_ms = 0;
   // Both clocks first thing at start-up; nullopt before.
   std::optional<ClockReading> start_clocks;
+  // Both clocks just after the window was shown; the cycles' gaps are
+  // measured from here (SeenClock). nullopt before.
+  std::optional<ClockReading> shown_clocks;
   std::u16string daemon_command;  // DaemonCommand, taken from DAEMONCOMMAND
 };
 

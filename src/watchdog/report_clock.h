@@ -4,7 +4,9 @@
 // wall clock moves. The first report the daemon reads can be placed only
 // by the wall clock. A report that changes later was written after the
 // daemon's previous read, and that limits its age whatever the wall clock
-// did in between: a step, a daylight-saving change or a sleep.
+// did in between: a step, a daylight-saving change or a sleep. The
+// supervision's readings give seen time as their running time (SeenClock),
+// in which a pause of the daemon looks as a sleep does.
 #ifndef ZARN_WATCHDOG_REPORT_CLOCK_H_
 #define ZARN_WATCHDOG_REPORT_CLOCK_H_
 

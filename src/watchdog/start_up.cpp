@@ -148,6 +148,7 @@ ClockReading StartUp::ShowWindow() {
   const ClockReading shown = platform_.clock.Read();
   values_.supervision_start = shown.local;
   values_.supervision_start_running_ms = shown.RunningAtSecondStart();
+  values_.shown_clocks = shown;
   view.SetCaption(StatusLabel::kStatus, u"Überwache...");
   return shown;
 }
