@@ -31,6 +31,7 @@ class LatestCaptionView final : public StatusView {
   void Hide() override {}
   void Unload() override {}
   void ProcessPendingEvents(ButtonFlags&) override {}
+  PowerNotices TakePowerNotices() override { return {}; }
 
  private:
   std::u16string captions_[3];

@@ -1,6 +1,6 @@
 // The status window as the supervision loop sees it: three captions (and
 // a fourth where restarts are limited), show, hide, unload, and the moment
-// in which its two buttons act.
+// in which its two buttons act and the system's power notices arrive.
 #ifndef ZARN_PLATFORM_STATUS_VIEW_H_
 #define ZARN_PLATFORM_STATUS_VIEW_H_
 
@@ -18,6 +18,13 @@ enum class StatusLabel { kCancelTime, kStatus, kStatus2, kRestarts };
 struct ButtonFlags {
   bool cancel_requested = false;   // CancelRequested: cmdAbbruch
   bool restart_requested = false;  // RestartRequested: NeuStarten
+};
+
+// What the system announced of its sleep and standby (PBT_APMSUSPEND, and
+// PBT_APMRESUMEAUTOMATIC, which comes at every resume).
+struct PowerNotices {
+  bool resumed = false;     // a resume was announced
+  bool suspending = false;  // the last notice announced a suspend
 };
 
 class StatusView {
@@ -40,6 +47,9 @@ class StatusView {
   // `flags.cancel_requested`; NeuStarten sets `flags.restart_requested`.
   // Each then hides the window. Returns without waiting.
   virtual void ProcessPendingEvents(ButtonFlags& flags) = 0;
+  // The power notices the window received since the last call, in
+  // ProcessPendingEvents or in any other processing of its events.
+  virtual PowerNotices TakePowerNotices() = 0;
 };
 
 }  // namespace zarn

@@ -1,8 +1,8 @@
 // A clock that stands still until the code under test pauses: Sleep moves
 // it on, so a whole supervision runs without a real second passing. The
 // wall clock and the running clock move together, unless a test steps the
-// wall clock alone; the local time follows a time zone with
-// daylight-saving rules.
+// wall clock alone or the machine sleeps; the local time follows a time
+// zone with daylight-saving rules.
 #ifndef ZARN_TESTING_FAKE_CLOCK_H_
 #define ZARN_TESTING_FAKE_CLOCK_H_
 
@@ -37,6 +37,10 @@ class FakeClock final : public Clock {
   // The machine sleeps or hibernates for `milliseconds`: the running clock
   // stands still, and at the resume the wall clock has moved on.
   void Suspend(int64_t milliseconds) { StepWall(milliseconds); }
+  // The daemon's process is paused for `milliseconds` while the machine
+  // runs on, as in modern standby or when it is stopped: both clocks move,
+  // and the daemon runs nothing in between.
+  void Pause(int64_t milliseconds) { Advance(milliseconds); }
   // Running time since the clock was made.
   int64_t elapsed_ms() const { return running_ms_ - kRunningAtStartMs; }
   int reads() const { return reads_; }

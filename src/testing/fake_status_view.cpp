@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "common/text.h"
 
@@ -85,6 +86,11 @@ void FakeStatusView::Act(UserAction action, ButtonFlags& flags) {
 void FakeStatusView::ProcessPendingEvents(ButtonFlags& flags) {
   Note("events");
   ++event_calls_;
+  for (const bool suspend : announced_) {
+    heard_.suspending = suspend;
+    heard_.resumed |= !suspend;
+  }
+  announced_.clear();
   for (const auto& [call, action] : presses_by_call_) {
     if (call == event_calls_) Act(action, flags);
   }
@@ -99,6 +105,10 @@ void FakeStatusView::ProcessPendingEvents(ButtonFlags& flags) {
       }
     }
   }
+}
+
+PowerNotices FakeStatusView::TakePowerNotices() {
+  return std::exchange(heard_, PowerNotices{});
 }
 
 std::optional<std::u16string> FakeStatusView::Caption(StatusLabel label) const {

@@ -38,11 +38,15 @@ class FakeStatusView final : public StatusView {
   void Hide() override;
   void Unload() override;
   void ProcessPendingEvents(ButtonFlags& flags) override;
+  PowerNotices TakePowerNotices() override;
 
   // The user acts during the `call`-th ProcessPendingEvents (1-based).
   void PressOnCall(int call, UserAction action);
   // The user acts during the first ProcessPendingEvents at or after `when`.
   void PressAt(DateTime when, UserAction action);
+  // The system announces a suspend (true) or a resume (false); the window
+  // hears it in the next ProcessPendingEvents.
+  void Announce(bool suspend) { announced_.push_back(suspend); }
   // What Show reports; true unless told otherwise.
   void set_show_result(bool result) { show_result_ = result; }
   // Records "show", "hide", "unload", "events" and "caption <label>: text".
@@ -71,6 +75,8 @@ class FakeStatusView final : public StatusView {
   std::vector<CaptionChange> history_;
   std::vector<std::pair<int, UserAction>> presses_by_call_;
   std::vector<std::pair<DateTime, UserAction>> presses_by_time_;
+  std::vector<bool> announced_;
+  PowerNotices heard_;
   bool show_result_ = true;
   bool visible_ = false;
   bool unloaded_ = false;

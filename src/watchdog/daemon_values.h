@@ -41,8 +41,11 @@ struct DaemonValues {
   // The running time (ClockReading::running_ms) at the start of that
   // second: the never-reported deadline counts running time from here.
   int64_t supervision_start_running_ms = 0;
-  // Both clocks just before the window was shown; nullopt before.
+  // Both clocks first thing at start-up; nullopt before.
   std::optional<ClockReading> start_clocks;
+  // Both clocks just after the window was shown; the cycles' gaps are
+  // measured from here (SeenClock). nullopt before.
+  std::optional<ClockReading> shown_clocks;
   std::u16string daemon_command;  // DaemonCommand, taken from DAEMONCOMMAND
 };
 

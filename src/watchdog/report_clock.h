@@ -4,7 +4,9 @@
 // wall clock moves. The first report the daemon reads can be placed only
 // by the wall clock. A report that changes later was written after the
 // daemon's previous read, and that limits its age whatever the wall clock
-// did in between: a step, a daylight-saving change or a sleep.
+// did in between: a step, a daylight-saving change or a sleep. The
+// supervision's readings give seen time as their running time (SeenClock),
+// in which a pause of the daemon looks as a sleep does.
 #ifndef ZARN_WATCHDOG_REPORT_CLOCK_H_
 #define ZARN_WATCHDOG_REPORT_CLOCK_H_
 
@@ -49,12 +51,12 @@ class ReportClock {
   // - The autumn change shows the times of one hour twice, so a report
   //   from that hour may mean either of two times. The later one is taken
   //   if it is not in the future, else the earlier one.
-  // - `start` is the daemon's reading of the clocks before its window
-  //   appeared, if there is one. If the wall clock was stepped between
-  //   `start` and `now`, the report was written before the step or after
-  //   it. The clocks read at `start` give its running time if it was
-  //   written before, the clocks read at `now` if after. The latest of
-  //   these times that is not in the future is taken.
+  // - `start` is the daemon's first reading of the clocks, as it starts,
+  //   if there is one. If the wall clock was stepped between `start` and
+  //   `now`, the report was written before the step or after it. The
+  //   clocks read at `start` give its running time if it was written
+  //   before, the clocks read at `now` if after. The latest of these
+  //   times that is not in the future is taken.
   int64_t RunningAnchorOfFirstReport(DateTime written,
                                      const std::optional<ClockReading>& start,
                                      const ClockReading& now);

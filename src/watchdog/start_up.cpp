@@ -38,6 +38,10 @@ constexpr std::u16string_view kSpecialCellsTimeFallback = u"00:30:00";
 }  // namespace
 
 StartUpResult StartUp::Run() {
+  // Before the configuration's probes and message boxes and the instance
+  // test, which may take long: a step of the wall clock from here on up
+  // to the first read of a report is seen (ReportClock).
+  values_.start_clocks = platform_.clock.Read();
   NoteFolderAndLogPath();
   ReadConfiguration();
   values_.flags = ButtonFlags{};
@@ -136,14 +140,15 @@ ClockReading StartUp::ShowWindow() {
                   CurrentLimit(platform_.settings, values_).text());
   view.SetCaption(StatusLabel::kStatus, u"Initialisiere...");
   view.SetCaption(StatusLabel::kStatus2, u"");
-  // The window may be visible well before ShowWindow returns, under Wine
-  // by more than a second: a step of the wall clock from here on up to
-  // the first read is seen (ReportClock::RunningAnchorOfFirstReport).
-  values_.start_clocks = platform_.clock.Read();
   view.Show();
+  // SupervisionStart, from which the never-reported deadline counts: the
+  // window is up, however long the configuration's messages kept start-up
+  // waiting. It may be visible well before Show returns, under Wine by
+  // more than a second; the deadline then runs out late rather than early.
   const ClockReading shown = platform_.clock.Read();
   values_.supervision_start = shown.local;
   values_.supervision_start_running_ms = shown.RunningAtSecondStart();
+  values_.shown_clocks = shown;
   view.SetCaption(StatusLabel::kStatus, u"Überwache...");
   return shown;
 }

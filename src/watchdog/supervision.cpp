@@ -8,13 +8,13 @@
 namespace zarn {
 namespace {
 
-// Whole seconds of running time since `anchor_ms`, rounded down: a report
+// Whole seconds of seen time since `anchor_ms`, rounded down: a report
 // from the future has a negative age.
 int64_t SecondsSince(int64_t anchor_ms, const ClockReading& now) {
   return FloorDiv(now.running_ms - anchor_ms, 1000);
 }
 
-// The first running time at which more than `limit` seconds have passed
+// The first seen time at which more than `limit` seconds have passed
 // since `anchor_ms`.
 int64_t DeadlineAfter(int64_t anchor_ms, const TimeLimit& limit) {
   return anchor_ms + (limit.seconds() + 1) * 1000;
@@ -41,7 +41,8 @@ Supervision::Supervision(Platform& platform, DaemonValues& values,
       restarts_(restarts),
       dumps_(dumps),
       never_reported_text_(platform.regional.FormatDateTime(kNeverReported)),
-      report_clock_(platform.clock) {}
+      report_clock_(platform.clock),
+      seen_clock_(values.shown_clocks) {}
 
 SupervisionEnd Supervision::Run() {
   for (;;) {
@@ -66,11 +67,15 @@ std::optional<SupervisionEnd> Supervision::RunCycle() {
   }
   std::u16string text =
       settings.ReadSetting(settings::kLiveStatusTime, never_reported_text_);
-  // The one reading of the clocks in this cycle.
-  const ClockReading now = platform_.clock.Read();
+  // The one reading of the clocks in this cycle. Silence is counted in
+  // the time the daemon saw run, restarts leave the limit's span in all
+  // the time that passed.
+  const ClockReading clocks = platform_.clock.Read();
+  seen_clock_.Note(platform_.status_view.TakePowerNotices());
+  const ClockReading now = seen_clock_.Seen(clocks, pause_ms_);
   if (text != report_text_) Observe(std::move(text), now);
   last_reading_ = now;
-  restarts_.UpdateCount(now);
+  restarts_.UpdateCount(clocks);
   if (report_anchor_ms_) return ReportedCycle(now);
   return NeverReportedCycle(now);
 }

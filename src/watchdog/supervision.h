@@ -1,8 +1,10 @@
 // The second half of Main: once a second, compare the age of the checker's
 // last report with the limit that fits its activity, show it, and restart
 // the checker when it has been silent too long or the user asks for it.
-// Silence is counted on the running clock: a step of the wall clock, a
-// daylight-saving change or a sleep of the machine neither ages a report
+// Silence is counted in the time the daemon saw run (SeenClock): the
+// running clock, less the gaps between cycles in which the daemon could
+// not run. A step of the wall clock, a daylight-saving change, a sleep of
+// the machine or a pause of the daemon's process neither ages a report
 // nor makes it younger, also when it comes between the report and the
 // daemon's next read. Each pause ends just after the next whole second of
 // the silence, so the captions tick with it and the restart follows the
@@ -24,6 +26,7 @@
 #include "watchdog/daemon_values.h"
 #include "watchdog/report_clock.h"
 #include "watchdog/restart_limit.h"
+#include "watchdog/seen_clock.h"
 
 namespace zarn {
 
@@ -73,23 +76,24 @@ class Supervision {
   // than kWakeMarginMs and at most 1000 ms more: one cycle a second.
   uint32_t NextPauseMs() const { return pause_ms_; }
 
-  // The running time (ClockReading::running_ms) from which on the limit
-  // of the last cycle has run out: the report is older than it, or, with
-  // no report, the supervision has lasted longer. A cycle that begins then
-  // or later ends the supervision unless the checker has reported anew or
-  // LiveStatusFunc has chosen another limit. nullopt before the first
-  // cycle.
-  std::optional<int64_t> NextDeadlineRunningMs() const { return deadline_ms_; }
-  // The running time at which the last report was 0 seconds old; nullopt
+  // The seen time (SeenClock: the running time while no gap was left out)
+  // from which on the limit of the last cycle has run out: the report is
+  // older than it, or, with no report, the supervision has lasted longer.
+  // A cycle that begins then or later ends the supervision unless the
+  // checker has reported anew or LiveStatusFunc has chosen another limit.
+  // nullopt before the first cycle.
+  std::optional<int64_t> NextDeadlineSeenMs() const { return deadline_ms_; }
+  // The seen time at which the last report was 0 seconds old; nullopt
   // while LiveStatusTime holds no report.
-  std::optional<int64_t> report_anchor_running_ms() const {
+  std::optional<int64_t> report_anchor_seen_ms() const {
     return report_anchor_ms_;
   }
 
  private:
   // Takes a LiveStatusTime text that differs from the last cycle's. A
   // report's age is taken once, now (ReportClock), and from then on grows
-  // with the running clock alone.
+  // with seen time alone. Here and below, `now` is the cycle's reading of
+  // the clocks with its running time in seen time.
   void Observe(std::u16string text, const ClockReading& now);
   std::optional<SupervisionEnd> ReportedCycle(const ClockReading& now);
   std::optional<SupervisionEnd> NeverReportedCycle(const ClockReading& now);
@@ -123,8 +127,9 @@ class Supervision {
   // What a missing LiveStatusTime reads as: the marker's regional text.
   const std::u16string never_reported_text_;
   ReportClock report_clock_;
-  // The LiveStatusTime text and the clocks of the last cycle; nullopt
-  // before the first.
+  SeenClock seen_clock_;
+  // The LiveStatusTime text and the clocks of the last cycle, in seen
+  // time; nullopt before the first.
   std::optional<std::u16string> report_text_;
   std::optional<ClockReading> last_reading_;
   std::optional<int64_t> report_anchor_ms_;

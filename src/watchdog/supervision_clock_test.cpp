@@ -5,12 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "paths/helpers.h"
-#include "paths/unc.h"
-#include "process/excel_cleanup.h"
 #include "testing/fake_platform.h"
 #include "watchdog/main_mod.h"
 #include "watchdog/supervision.h"
@@ -22,19 +20,32 @@ constexpr int64_t kHour = 3600;
 constexpr char16_t kLogPath[] = u"C:\\Logs\\daemon.log";
 
 // What happens just before the cycle at a second of running time, counted
-// from the daemon's start.
+// from the daemon's start, or at kStartUp, while start-up shows a message
+// (CANCELTIME is malformed, and falls back to 00:05:00).
 // Events of the same second happen in the order listed.
 struct Event {
   int64_t at;
   int64_t wall_step = 0;  // seconds the wall clock alone moves
   bool report = false;    // then the checker reports its wall clock's time
   int64_t asleep = 0;     // then the machine sleeps for so many seconds
+  int64_t paused = 0;     // then the daemon is paused for so many seconds
+  // Then the system announces a suspend (true) or a resume.
+  std::optional<bool> suspend = std::nullopt;
 };
+constexpr int64_t kStartUp = -1;
 
-Event Report(int64_t at) { return Event{at, 0, true}; }
-Event Step(int64_t at, int64_t seconds) { return Event{at, seconds, false}; }
+Event Report(int64_t at) { return Event{.at = at, .report = true}; }
+Event Step(int64_t at, int64_t seconds) {
+  return Event{.at = at, .wall_step = seconds};
+}
 Event Asleep(int64_t at, int64_t seconds) {
-  return Event{at, 0, false, seconds};
+  return Event{.at = at, .asleep = seconds};
+}
+Event Paused(int64_t at, int64_t seconds) {
+  return Event{.at = at, .paused = seconds};
+}
+Event Announce(int64_t at, bool suspend) {
+  return Event{.at = at, .suspend = suspend};
 }
 
 struct Shown {
@@ -42,7 +53,8 @@ struct Shown {
   std::u16string status2;
 };
 
-// One daemon on a scripted checker, with CANCELTIME 00:05:00.
+// One daemon on a scripted checker, with CANCELTIME 00:05:00: the
+// fallback of the malformed value whose message gives kStartUp its moment.
 struct DaemonRun {
   int64_t end_at = -1;  // the running second of the last cycle
   bool restarted = false;
@@ -71,21 +83,26 @@ DaemonRun RunDaemon(DateTime start, FakeTimeZone zone,
         Shown{fake.status_view.Caption(StatusLabel::kStatus).value_or(u"-"),
               fake.status_view.Caption(StatusLabel::kStatus2).value_or(u"-")};
   };
-  const auto play = [&] {
+  const auto play = [&](int64_t at) {
     for (const Event& e : events) {
-      if (e.at != running()) continue;
+      if (e.at != at) continue;
       fake.clock.StepWall(e.wall_step * 1000);
       if (e.report) {
         fake.settings.Set(settings::kLiveStatusTime,
                           fake.regional.FormatDateTime(fake.clock.Now()));
       }
       fake.clock.Suspend(e.asleep * 1000);
+      fake.clock.Pause(e.paused * 1000);
+      if (e.suspend) fake.status_view.Announce(*e.suspend);
     }
   };
-  play();
+  fake.file_system.AddFile(u"C:\\Tools\\Daemon\\ZARN.cfg",
+                           "[ZARN]\r\nCANCELTIME=5 Minuten\r\n");
+  fake.message_box.set_on_show([&](const ShownMessage&) { play(kStartUp); });
+  play(0);
   fake.clock.set_on_sleep([&] {
     record(running() - 1);
-    play();
+    play(running());
   });
   Platform platform = fake.platform();
   Main(platform);
@@ -147,9 +164,11 @@ TEST(SupervisionClockTest,
 }
 
 TEST(SupervisionClockTest,
-     WallClockStepsAndSleepLeaveTheDeadlineInRunningTime) {
-  // A report at 09:00:00 is overdue at 301 s of running time, whatever the
-  // wall clock does; with no report, the daemon gives up at 301 s.
+     WallClockStepsSleepAndPausesLeaveTheDeadlineInSeenTime) {
+  // A report at 09:00:00 is overdue at 301 s of seen time, whatever the
+  // wall clock does; with no report, the daemon gives up at 301 s. Seen
+  // time is running time less the time the daemon was paused, bar a
+  // cycle for each pause.
   struct Case {
     const char* name;
     std::vector<Event> events;
@@ -230,6 +249,56 @@ TEST(SupervisionClockTest,
        100,
        {u"ZARN inaktiv, beende in 00:03:20", u""},
        nullptr},
+      {"+2 h while start-up shows a message",
+       {Report(0), Step(kStartUp, 2 * kHour)},
+       301,
+       true,
+       0,
+       {u"Überwache...", u"00:00:00"},
+       "07.12.2026 11:05:01"},
+      {"-2 h while start-up shows a message",
+       {Report(0), Step(kStartUp, -2 * kHour)},
+       301,
+       true,
+       0,
+       {u"Überwache...", u"00:00:00"},
+       "07.12.2026 07:05:01"},
+      {"paused for 10 min, then a fresh report",
+       {Report(0), Paused(101, 600), Report(101)},
+       1002,
+       true,
+       701,
+       {u"Überwache...", u"00:00:00"},
+       "07.12.2026 09:16:42"},
+      {"paused for 10 min, the checker reported meanwhile",
+       {Report(0), Paused(101, 200), Report(101), Paused(101, 400)},
+       1000,
+       true,
+       701,
+       {u"Überwache...", u"00:00:02"},
+       "07.12.2026 09:16:40"},
+      {"slow: a cycle every 4 s for a while",
+       {Report(0), Paused(101, 3), Paused(105, 3), Paused(109, 3)},
+       301,
+       true,
+       112,
+       {u"Starte neu in 00:03:08", u"00:01:52"},
+       "07.12.2026 09:05:01"},
+      {"as slow, after a suspend was announced",
+       {Report(0), Announce(100, true), Paused(101, 3), Paused(105, 3),
+        Paused(109, 3), Announce(113, false)},
+       310,
+       true,
+       112,
+       {u"Starte neu in 00:03:17", u"00:01:43"},
+       "07.12.2026 09:05:10"},
+      {"a suspend announced, the resume never",
+       {Report(0), Announce(100, true)},
+       301,
+       true,
+       200,
+       {u"Starte neu in 00:01:40", u"00:03:20"},
+       "07.12.2026 09:05:01"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -309,61 +378,6 @@ TEST(SupervisionClockTest, DaylightSavingTurnedOffLeavesAFreshReportFresh) {
       EXPECT_EQ(run.log, LogLine(later_report ? "15.07.2026 12:06:41"
                                               : "15.07.2026 12:05:01"));
     }
-  }
-}
-
-TEST(SupervisionClockTest, DeadlineIsTheFirstRunningMillisecondPastTheLimit) {
-  // The report is first seen at 09:00:00 and `seen_ms` into that second of
-  // the wall clock. The restart comes when a steady wall clock passes
-  // report + 00:05:00 in whole seconds; a report from the future counts as
-  // that much younger.
-  struct Case {
-    const char* name;
-    int64_t seen_ms;
-    int64_t report_s;   // seconds from 09:00:00
-    int64_t restart_s;  // seconds from 09:00:00 at which it is overdue
-  };
-  const Case cases[] = {
-      {"on the second", 0, 0, 301},      {"400 ms into it", 400, 0, 301},
-      {"999 ms into it", 999, 0, 301},   {"2 s in the future", 400, 2, 303},
-      {"2 s in the past", 400, -2, 299},
-  };
-  const DateTime nine = DateTime::FromCivil(2026, 12, 7, 9, 0, 0);
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    FakePlatform fake(nine);
-    fake.clock.Advance(c.seen_ms);
-    fake.settings.Set(settings::kLiveStatusTime,
-                      fake.regional.FormatDateTime(nine + c.report_s));
-    DaemonValues values;
-    Unc unc(fake.network_drives);
-    Helpers helpers(fake.file_system, fake.http, unc);
-    DaemonLog log(helpers, fake.file_appender, fake.clock, fake.regional,
-                  fake.code_pages);
-    ExcelCleanUp cleanup(fake.settings, fake.processes, fake.windows,
-                         fake.user_name, fake.wmi, fake.regional);
-    CheckerLaunch launch(fake.settings, fake.shell, log);
-    RestartLimit restarts(fake.settings, fake.status_view);
-    HangDump dumps(fake.dumps, helpers, fake.clock);
-    Platform platform = fake.platform();
-    Supervision supervision(platform, values, cleanup, log, launch, restarts,
-                            dumps);
-
-    ASSERT_EQ(supervision.RunCycle(), std::nullopt);
-    const int64_t seen = fake.clock.Read().running_ms;
-    ASSERT_TRUE(supervision.NextDeadlineRunningMs().has_value());
-    const int64_t due = *supervision.NextDeadlineRunningMs();
-    EXPECT_EQ(due - seen, c.restart_s * 1000 - c.seen_ms);
-    EXPECT_EQ(supervision.report_anchor_running_ms(),
-              seen - c.seen_ms + c.report_s * 1000);
-    // The next cycle runs just after the report's next whole second.
-    EXPECT_EQ(supervision.NextPauseMs(),
-              1000 - c.seen_ms + Supervision::kWakeMarginMs);
-    fake.clock.Advance(due - 1 - seen);
-    EXPECT_EQ(supervision.RunCycle(), std::nullopt);
-    fake.clock.Advance(1);
-    EXPECT_EQ(supervision.RunCycle(), SupervisionEnd::kRestarted);
-    EXPECT_EQ(fake.clock.Now(), nine + c.restart_s);
   }
 }
 

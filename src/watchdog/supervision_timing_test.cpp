@@ -1,15 +1,20 @@
 // When the supervision loop wakes: just after each whole second of the
-// checker's silence, so that the restart and the never-reported end follow
-// their deadlines within a few hundredths of a second, whatever the phase
-// of the report, the captions tick evenly, and the loop wakes no more than
-// once a second, also on a timer that ends a pause late or a little early.
+// checker's silence in seen time, so that the restart and the
+// never-reported end follow their deadlines within a few hundredths of a
+// second, whatever the phase of the report, the captions tick evenly, and
+// the loop wakes no more than once a second, also on a timer that ends a
+// pause late or a little early, and across a pause of the daemon.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "paths/helpers.h"
+#include "paths/unc.h"
+#include "process/excel_cleanup.h"
 #include "testing/fake_platform.h"
 #include "watchdog/main_mod.h"
 #include "watchdog/supervision.h"
@@ -42,6 +47,9 @@ struct Case {
   // fraction of a second moves the seconds of the silence once, and a
   // pause that ends before its second is followed by a short one.
   int extra_wakes;
+  // Seconds the daemon is paused once, 100 s into its run; the deadline
+  // moves on by as much.
+  int64_t pause_s = 0;
 };
 
 // "00:04:55" or "ZARN inaktiv, beende in 00:04:55": the span in seconds.
@@ -73,6 +81,10 @@ TEST(SupervisionTimingTest, CycleRunsJustAfterEachSecondOfSilence) {
        1},
       {"never reported, a pause ends early", 600, std::nullopt, 0,
        Timer::kOneCoarse, 1},
+      {"report there at the start, paused 10 min", 400, 0, 0, Timer::kExact, 0,
+       600},
+      {"never reported, paused 10 min", 0, std::nullopt, 0, Timer::kExact, 0,
+       600},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -118,8 +130,14 @@ TEST(SupervisionTimingTest, CycleRunsJustAfterEachSecondOfSilence) {
           in_report ? StatusLabel::kStatus2 : StatusLabel::kStatus;
       seen.push_back({in_report, SpanOf(*fake.status_view.Caption(label))});
     };
+    bool paused = false;
     fake.clock.set_on_sleep([&] {
       record();
+      if (c.pause_s && !paused && elapsed() >= 100000) {
+        fake.clock.Pause(c.pause_s * 1000);
+        due += c.pause_s * 1000;
+        paused = true;
+      }
       wakes.push_back(elapsed());
       if (!reported && c.report_at_s && elapsed() >= *c.report_at_s * 1000) {
         fake.clock.StepWall(c.wall_step_ms);
@@ -136,7 +154,8 @@ TEST(SupervisionTimingTest, CycleRunsJustAfterEachSecondOfSilence) {
     EXPECT_GE(elapsed(), due);
     EXPECT_LE(elapsed(), due + Supervision::kWakeMarginMs + 16);
     // Each cycle shows one second more of age, or one less of the time
-    // left; only a pause that ended early repeats a second.
+    // left, also across a pause of the daemon; only a pause that ended
+    // early repeats a second.
     int repeats = 0;
     for (size_t i = 1; i < seen.size(); ++i) {
       if (seen[i].reported != seen[i - 1].reported) continue;
@@ -158,6 +177,66 @@ TEST(SupervisionTimingTest, CycleRunsJustAfterEachSecondOfSilence) {
       }
       ASSERT_LE(in_minute, 60u + c.extra_wakes) << "from " << wakes[i] << " ms";
     }
+  }
+}
+
+TEST(SupervisionTimingTest, DeadlineIsTheFirstSeenMillisecondPastTheLimit) {
+  // The report is first seen at 09:00:00 and `seen_ms` into that second of
+  // the wall clock. The restart comes when a steady wall clock passes
+  // report + 00:05:00 in whole seconds; a report from the future counts as
+  // that much younger.
+  struct FirstRead {
+    const char* name;
+    int64_t seen_ms;
+    int64_t report_s;   // seconds from 09:00:00
+    int64_t restart_s;  // seconds from 09:00:00 at which it is overdue
+  };
+  const FirstRead cases[] = {
+      {"on the second", 0, 0, 301},      {"400 ms into it", 400, 0, 301},
+      {"999 ms into it", 999, 0, 301},   {"2 s in the future", 400, 2, 303},
+      {"2 s in the past", 400, -2, 299},
+  };
+  const DateTime nine = DateTime::FromCivil(2026, 12, 7, 9, 0, 0);
+  for (const FirstRead& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakePlatform fake(nine);
+    fake.clock.Advance(c.seen_ms);
+    fake.settings.Set(settings::kLiveStatusTime,
+                      fake.regional.FormatDateTime(nine + c.report_s));
+    DaemonValues values;
+    Unc unc(fake.network_drives);
+    Helpers helpers(fake.file_system, fake.http, unc);
+    DaemonLog log(helpers, fake.file_appender, fake.clock, fake.regional,
+                  fake.code_pages);
+    ExcelCleanUp cleanup(fake.settings, fake.processes, fake.windows,
+                         fake.user_name, fake.wmi, fake.regional);
+    CheckerLaunch launch(fake.settings, fake.shell, log);
+    RestartLimit restarts(fake.settings, fake.status_view);
+    HangDump dumps(fake.dumps, helpers, fake.clock);
+    Platform platform = fake.platform();
+    Supervision supervision(platform, values, cleanup, log, launch, restarts,
+                            dumps);
+
+    ASSERT_EQ(supervision.RunCycle(), std::nullopt);
+    const int64_t seen = fake.clock.Read().running_ms;
+    ASSERT_TRUE(supervision.NextDeadlineSeenMs().has_value());
+    const int64_t due = *supervision.NextDeadlineSeenMs();
+    EXPECT_EQ(due - seen, c.restart_s * 1000 - c.seen_ms);
+    EXPECT_EQ(supervision.report_anchor_seen_ms(),
+              seen - c.seen_ms + c.report_s * 1000);
+    // The next cycle runs just after the report's next whole second.
+    EXPECT_EQ(supervision.NextPauseMs(),
+              1000 - c.seen_ms + Supervision::kWakeMarginMs);
+    // Cycles a second apart, as the loop runs them, up to just before it.
+    for (int64_t at = seen; at < due - 1;) {
+      const int64_t step = std::min<int64_t>(1000, due - 1 - at);
+      fake.clock.Advance(step);
+      at += step;
+      ASSERT_EQ(supervision.RunCycle(), std::nullopt);
+    }
+    fake.clock.Advance(1);
+    EXPECT_EQ(supervision.RunCycle(), SupervisionEnd::kRestarted);
+    EXPECT_EQ(fake.clock.Now(), nine + c.restart_s);
   }
 }
 

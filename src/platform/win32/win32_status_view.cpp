@@ -5,6 +5,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_dpi.h"
@@ -86,6 +87,8 @@ class Win32StatusView final : public StatusView {
 
   void Unload() override {
     unloaded_ = true;
+    if (power_notify_) ::UnregisterSuspendResumeNotification(power_notify_);
+    power_notify_ = nullptr;
     if (window_) ::DestroyWindow(window_);
     window_ = nullptr;
     DeleteFonts();
@@ -105,6 +108,10 @@ class Win32StatusView final : public StatusView {
     flags.cancel_requested |= pressed_.cancel_requested;
     flags.restart_requested |= pressed_.restart_requested;
     pressed_ = {};
+  }
+
+  PowerNotices TakePowerNotices() override {
+    return std::exchange(power_notices_, PowerNotices{});
   }
 
   LRESULT HandleMessage(HWND window, UINT message, WPARAM w, LPARAM l) {
@@ -145,6 +152,14 @@ class Win32StatusView final : public StatusView {
         Layout(HIWORD(w));
         return 0;
       }
+      case WM_POWERBROADCAST:
+        if (w == PBT_APMSUSPEND) {
+          power_notices_.suspending = true;
+        } else if (w == PBT_APMRESUMEAUTOMATIC || w == PBT_APMRESUMESUSPEND) {
+          power_notices_.resumed = true;
+          power_notices_.suspending = false;
+        }
+        return TRUE;
       case WM_NCDESTROY:
         window_ = nullptr;
         break;
@@ -164,6 +179,11 @@ class Win32StatusView final : public StatusView {
         nullptr, instance, this);
     if (!window) return false;
     window_ = window;
+    // Windows may tell of a suspend and a resume only the windows that
+    // asked, as laptops in modern standby are reported to do. Null where
+    // it refuses: the window then hears what is sent to all.
+    power_notify_ = ::RegisterSuspendResumeNotification(
+        window_, DEVICE_NOTIFY_WINDOW_HANDLE);
     for (const StatusControlLayout& control : kStatusControls) {
       // Only the buttons take the focus; labels show captions verbatim.
       const DWORD style =
@@ -247,6 +267,8 @@ class Win32StatusView final : public StatusView {
   HFONT bold_font_ = nullptr;
   HFONT label_font_ = nullptr;
   ButtonFlags pressed_;
+  PowerNotices power_notices_;
+  HPOWERNOTIFY power_notify_ = nullptr;
   bool unloaded_ = false;
 };
 

@@ -297,6 +297,23 @@ TEST_F(Win32StatusViewTest, ClosingTheFrameOrAltF4CountsAsCmdAbbruch) {
   }
 }
 
+TEST_F(Win32StatusViewTest, PowerNoticesAreTakenOnceEach) {
+  struct Case {
+    WPARAM event;
+    bool resumed;
+    bool suspending;
+  };
+  for (const Case& c : {Case{PBT_APMSUSPEND, false, true},
+                        Case{PBT_APMRESUMEAUTOMATIC, true, false},
+                        Case{PBT_APMPOWERSTATUSCHANGE, false, false}}) {
+    SCOPED_TRACE(c.event);
+    ::SendMessageW(window_, WM_POWERBROADCAST, c.event, 0);
+    const PowerNotices heard = view_->TakePowerNotices();
+    EXPECT_EQ(heard.resumed, c.resumed);
+    EXPECT_EQ(heard.suspending, c.suspending);
+  }
+}
+
 TEST_F(Win32StatusViewTest, TabMovesTheFocusWhenEventsAreProcessed) {
   HWND cmd_abbruch = ::GetDlgItem(window_, kCmdAbbruchId);
   ASSERT_EQ(::GetFocus(), cmd_abbruch);
