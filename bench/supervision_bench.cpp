@@ -82,8 +82,9 @@ class SupervisedDaemon {
   CheckerLaunch launch_{fake_.settings, fake_.shell, log_};
   RestartLimit restarts_{fake_.settings, view_};
   HangDump dumps_{fake_.dumps, helpers_, fake_.clock};
+  EventReport events_{fake_.event_log};
   Supervision supervision_{platform_, values_,   cleanup_, log_,
-                           launch_,   restarts_, dumps_};
+                           launch_,   restarts_, dumps_,   events_};
 };
 
 void BM_SupervisionCycle(benchmark::State& state, Report report) {

@@ -33,6 +33,18 @@ std::u16string NoDump(uint32_t process_id, std::u16string_view reason) {
       {u"ZARND: Kein Dump von Prozess ", ToDecimal(process_id), u": ", reason});
 }
 
+}  // namespace
+
+std::u16string_view DumpLogLine::reason() const {
+  if (!file.empty()) return {};
+  const std::u16string prefix = NoDump(process_id, u"");
+  std::u16string_view text = message;
+  if (text.substr(0, prefix.size()) != prefix) return text;
+  return text.substr(prefix.size());
+}
+
+namespace {
+
 // What one restart's dumps need, worked off on the writer's worker. The
 // caller and the job share it: a job given up goes on alone, and the
 // caller then takes the lines recorded so far and says of the rest where

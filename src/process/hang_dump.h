@@ -40,6 +40,10 @@ struct DumpLogLine {
   std::u16string message;
   // The dump's full path; empty when none was written.
   std::u16string file;
+
+  // Why there is no dump: the message after "ZARND: Kein Dump von Prozess
+  // <id>: "; empty when one was written.
+  std::u16string_view reason() const;
 };
 
 class HangDump {

@@ -18,14 +18,14 @@ std::u16string CheckerLaunch::FindAssociatedProgram(std::u16string_view path) {
   return TrimSpaces(shell_.FindExecutable(path));
 }
 
-void CheckerLaunch::StartCheckerWorkbook(std::u16string_view workbook_path,
-                                         DateTime now) {
+uint32_t CheckerLaunch::StartCheckerWorkbook(std::u16string_view workbook_path,
+                                             DateTime now) {
   if (workbook_path.find(u'"') != std::u16string_view::npos) {
     LogFailure(workbook_path, kErrorInvalidName, now);
-    return;
+    return kErrorInvalidName;
   }
   const std::u16string program = FindAssociatedProgram(workbook_path);
-  if (!EndsWithIgnoreCase(program, u"EXCEL.EXE")) return;
+  if (!EndsWithIgnoreCase(program, u"EXCEL.EXE")) return 0;
 
   const std::u16string shown =
       settings_.ReadSetting(settings::kPellamShowStatusform, u"True");
@@ -34,6 +34,7 @@ void CheckerLaunch::StartCheckerWorkbook(std::u16string_view workbook_path,
   const uint32_t error =
       shell_.StartProcess(BuildExcelCommandLine(program, workbook_path), show);
   if (error != 0) LogFailure(workbook_path, error, now);
+  return error;
 }
 
 void CheckerLaunch::LogFailure(std::u16string_view workbook_path,

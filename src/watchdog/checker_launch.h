@@ -38,8 +38,10 @@ class CheckerLaunch {
   // that fails, and a path with a quotation mark, which would smuggle
   // further arguments onto Excel's command line, are logged as "ZARND:
   // Start ZARN fehlgeschlagen '<path>'" with the Win32 error code, stamped
-  // `now`, the local time of the restart.
-  void StartCheckerWorkbook(std::u16string_view workbook_path, DateTime now);
+  // `now`, the local time of the restart. Returns that error code; 0 when
+  // Excel was started, or when nothing was to be started.
+  uint32_t StartCheckerWorkbook(std::u16string_view workbook_path,
+                                DateTime now);
 
  private:
   void LogFailure(std::u16string_view workbook_path, uint32_t error,

@@ -32,8 +32,9 @@ int Main(Platform& platform) {
   // keys, the supervision consults them.
   RestartLimit restarts(platform.settings, platform.status_view);
   HangDump dumps(platform.dumps, helpers, platform.clock);
+  EventReport events(platform.event_log);
 
-  StartUp start_up(platform, helpers, reader, values, restarts, dumps);
+  StartUp start_up(platform, helpers, reader, values, restarts, dumps, events);
   if (start_up.Run() != StartUpResult::kSupervise) return 0;
 
   DaemonLog log(helpers, platform.file_appender, platform.clock,
@@ -43,7 +44,7 @@ int Main(Platform& platform) {
                        platform.user_name, platform.wmi, platform.regional);
   CheckerLaunch launch(platform.settings, platform.shell, log);
   Supervision supervision(platform, values, cleanup, log, launch, restarts,
-                          dumps);
+                          dumps, events);
   supervision.Run();
   return 0;
 }

@@ -110,6 +110,9 @@ TEST_F(MainModTest, EveryEndLetsGoOfTheLockFirst) {
     void (*prepare)(FakePlatform&);
     // The event that must come after the release.
     const char* after;
+    // The end's entry in the event log, written once the lock has gone;
+    // nullptr for none.
+    const char* logged;
   };
   const Case cases[] = {
       {"cancelled",
@@ -117,27 +120,28 @@ TEST_F(MainModTest, EveryEndLetsGoOfTheLockFirst) {
          f.settings.Set(settings::kDaemonCommand, u"RUN");
          f.status_view.PressOnCall(1, UserAction::kCmdAbbruch);
        },
-       "unload"},  // the button has hidden the window
+       "unload",  // the button has hidden the window
+       nullptr},
       {"finished",
        [](FakePlatform& f) {
          f.settings.Set(settings::kDaemonCommand, u"RUN");
          f.settings.Set(settings::kLiveStatus, u"Finished");
        },
-       "hide"},
+       "hide", nullptr},
       {"never reported",
        [](FakePlatform& f) {
          f.settings.Set(settings::kDaemonCommand, u"RUN");
          f.file_system.AddFile(u"C:\\Tools\\Daemon\\ZARN.cfg",
                                "[ZARN]\r\nCANCELTIME=00:00:02\r\n");
        },
-       "hide"},
-      {"no command", [](FakePlatform&) {}, "unload"},
+       "hide", "event: 2000"},
+      {"no command", [](FakePlatform&) {}, "unload", nullptr},
       {"restarted",
        [](FakePlatform& f) {
          PrepareReportingChecker(f);
          f.status_view.PressOnCall(1, UserAction::kNeuStarten);
        },
-       "start: "},
+       "start: ", "event: 1001"},
       {"refused at the restart limit",
        [](FakePlatform& f) {
          PrepareReportingChecker(f);
@@ -147,7 +151,7 @@ TEST_F(MainModTest, EveryEndLetsGoOfTheLockFirst) {
              "RESTARTTIME=01:00:00\r\n");
          f.settings.Set(settings::kDaemonRestarts, u"2026-12-07T07:30:00Z");
        },
-       "hide"},
+       "hide", "event: 1010"},
       // The notice holds nothing up, and ends the daemon unanswered too.
       {"refused, its notice left unanswered",
        [](FakePlatform& f) {
@@ -159,7 +163,7 @@ TEST_F(MainModTest, EveryEndLetsGoOfTheLockFirst) {
          f.settings.Set(settings::kDaemonRestarts, u"2026-12-07T07:30:00Z");
          f.message_box.set_unanswered(true);
        },
-       "box: ZARN wurde am "},
+       "box: ZARN wurde am ", "event: 1010"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -174,6 +178,13 @@ TEST_F(MainModTest, EveryEndLetsGoOfTheLockFirst) {
     const int release = fake.journal.IndexOf("release");
     EXPECT_GE(release, 0);
     EXPECT_LT(release, fake.journal.IndexOf(c.after));
+    const int logged = fake.journal.IndexOf("event: ");
+    if (c.logged) {
+      EXPECT_EQ(fake.journal.events()[logged], c.logged);
+      EXPECT_LT(release, logged);
+    } else {
+      EXPECT_EQ(logged, -1);
+    }
   }
 }
 
@@ -279,8 +290,10 @@ TEST_F(MainModTest, MalformedLimitIsReportedAndFallsBack) {
                   c.fallback + u" gesetzt.");
     EXPECT_EQ(box.title, u"ZARN Daemon (Build: 1-0-0)");
     EXPECT_EQ(box.kind, MessageKind::kCriticalSystemModal);
-    // The box comes before the window.
-    EXPECT_EQ(fake.journal.IndexOf("box: "), 0);
+    // The box comes before the window, and its event before the box, which
+    // waits for a click.
+    EXPECT_EQ(fake.journal.IndexOf("event: 4000"), 0);
+    EXPECT_EQ(fake.journal.IndexOf("box: "), 1);
     EXPECT_EQ(Limits(config)[c.index], c.fallback);
   }
 }

@@ -210,6 +210,11 @@ void RestartLimit::ReadHistory(const ClockReading& now, bool asked_by_user) {
                          now.UtcSeconds(), quota_->span);
 }
 
+const std::vector<std::u16string>& RestartLimit::unreadable() const {
+  static const std::vector<std::u16string> kNone;
+  return history_ ? history_->unreadable : kNone;
+}
+
 void RestartLimit::LogUnreadable(DaemonLog& log, DateTime when) const {
   if (!history_ || history_->unreadable.empty()) return;
   log.WriteDaemonLog(when, UnreadableRestartsMessage(history_->unreadable), 0,

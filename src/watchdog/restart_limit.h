@@ -128,6 +128,8 @@ class RestartLimit {
   void ReadHistory(const ClockReading& now, bool asked_by_user);
   // Names in `log` the pieces of that history that are no time.
   void LogUnreadable(DaemonLog& log, DateTime when) const;
+  // Those pieces; empty when the restart is not counted.
+  const std::vector<std::u16string>& unreadable() const;
   // May the checker restart? If so, the restart is recorded at once; if
   // not, the history is written back only where reading changed it.
   bool AdmitRestart(const ClockReading& now);

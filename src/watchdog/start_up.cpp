@@ -48,6 +48,7 @@ StartUpResult StartUp::Run() {
   values_.debug_start = false;
   if (IsSecondInstance(platform_.instance_lock, platform_.processes,
                        platform_.clock, kDaemonExeName)) {
+    events_.ReportSecondInstance(platform_.exe_path);
     return StartUpResult::kSecondInstance;
   }
   const std::u16string& command_line = platform_.command_line;
@@ -105,6 +106,14 @@ bool StartUp::ChooseConfigurationFile() {
 }
 
 void StartUp::ReadZarnSection() {
+  // First, so that the section's other messages reach the event log or not
+  // as it says.
+  const EventLogSwitch events =
+      ReadEventLogSwitch(reader_.GetValue(kEventLogKey));
+  events_.set_enabled(events.on);
+  if (!events.malformed_message.empty()) {
+    ReportConfiguration(events.malformed_message);
+  }
   values_.cancel_time = ReadLimit(u"CANCELTIME", kCancelTimeFallback);
   values_.load_time = ReadLimit(u"LOADTIME", kLoadTimeFallback);
   values_.special_cells_time =
@@ -130,6 +139,8 @@ void StartUp::ReportConfiguration(const std::vector<std::u16string>& messages) {
 }
 
 void StartUp::ReportConfiguration(std::u16string_view message) {
+  // Before the box, which waits for a click.
+  events_.ReportMalformedConfiguration(values_.config_file_path, message);
   platform_.message_box.Show(message, BuildTitle(),
                              MessageKind::kCriticalSystemModal);
 }

@@ -15,6 +15,7 @@
 #include "platform/platform.h"
 #include "process/hang_dump.h"
 #include "watchdog/daemon_values.h"
+#include "watchdog/event_report.h"
 #include "watchdog/restart_limit.h"
 
 namespace zarn {
@@ -31,13 +32,15 @@ enum class StartUpResult {
 class StartUp {
  public:
   StartUp(Platform& platform, Helpers& helpers, CfgReader& reader,
-          DaemonValues& values, RestartLimit& restarts, HangDump& dumps)
+          DaemonValues& values, RestartLimit& restarts, HangDump& dumps,
+          EventReport& events)
       : platform_(platform),
         helpers_(helpers),
         reader_(reader),
         values_(values),
         restarts_(restarts),
-        dumps_(dumps) {}
+        dumps_(dumps),
+        events_(events) {}
   StartUp(const StartUp&) = delete;
   StartUp& operator=(const StartUp&) = delete;
 
@@ -75,6 +78,7 @@ class StartUp {
   DaemonValues& values_;
   RestartLimit& restarts_;
   HangDump& dumps_;
+  EventReport& events_;
 };
 
 }  // namespace zarn

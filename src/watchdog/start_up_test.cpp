@@ -23,7 +23,8 @@ class StartUpTest : public ::testing::Test {
   }
   StartUpResult Run() {
     platform_ = std::make_unique<Platform>(fake_.platform());
-    StartUp start_up(*platform_, helpers_, reader_, values_, restarts_, dumps_);
+    StartUp start_up(*platform_, helpers_, reader_, values_, restarts_, dumps_,
+                     events_);
     return start_up.Run();
   }
   // The paths probed, each once, in order (a missing local path is asked
@@ -43,6 +44,7 @@ class StartUpTest : public ::testing::Test {
   DaemonValues values_;
   RestartLimit restarts_{fake_.settings, fake_.status_view};
   HangDump dumps_{fake_.dumps, helpers_, fake_.clock};
+  EventReport events_{fake_.event_log};
   std::unique_ptr<Platform> platform_;
 };
 
@@ -127,7 +129,9 @@ TEST_F(StartUpTest, EndsForASecondInstanceAndAnEmptyCommand) {
   DaemonValues values;
   RestartLimit restarts(fake.settings, fake.status_view);
   HangDump dumps(fake.dumps, helpers_, fake.clock);
-  StartUp start_up(platform, helpers_, reader_, values, restarts, dumps);
+  EventReport events(fake.event_log);
+  StartUp start_up(platform, helpers_, reader_, values, restarts, dumps,
+                   events);
   EXPECT_EQ(start_up.Run(), StartUpResult::kNoDaemonCommand);
   EXPECT_TRUE(fake.settings.writes().empty());
 }
@@ -219,7 +223,8 @@ TEST_F(StartUpTest, RestartLimitNeedsBothKeysWellFormedAndReportsTheRest) {
     DaemonValues values;
     RestartLimit restarts(fake.settings, fake.status_view);
     HangDump dumps(fake.dumps, helpers, fake.clock);
-    StartUp(platform, helpers, reader, values, restarts, dumps).Run();
+    EventReport events(fake.event_log);
+    StartUp(platform, helpers, reader, values, restarts, dumps, events).Run();
     if (c.max == 0) {
       EXPECT_FALSE(restarts.quota().has_value());
       EXPECT_FALSE(fake.status_view.Caption(StatusLabel::kRestarts));

@@ -32,7 +32,7 @@ uint32_t PauseToNextSecond(int64_t anchor_ms, const ClockReading& now) {
 Supervision::Supervision(Platform& platform, DaemonValues& values,
                          ExcelCleanUp& cleanup, DaemonLog& log,
                          CheckerLaunch& launch, RestartLimit& restarts,
-                         HangDump& dumps)
+                         HangDump& dumps, EventReport& events)
     : platform_(platform),
       values_(values),
       cleanup_(cleanup),
@@ -40,6 +40,7 @@ Supervision::Supervision(Platform& platform, DaemonValues& values,
       launch_(launch),
       restarts_(restarts),
       dumps_(dumps),
+      events_(events),
       never_reported_text_(platform.regional.FormatDateTime(kNeverReported)),
       report_clock_(platform.clock),
       seen_clock_(values.shown_clocks) {}
@@ -103,7 +104,7 @@ std::optional<SupervisionEnd> Supervision::ReportedCycle(
   deadline_ms_ = DeadlineAfter(*report_anchor_ms_, limit);
   pause_ms_ = PauseToNextSecond(*report_anchor_ms_, now);
   if (age > limit.seconds() || values_.flags.restart_requested) {
-    return Restart(now);
+    return Restart(now, age, limit);
   }
   if (age >= kCountdownSeconds) {
     view.SetCaption(StatusLabel::kStatus,
@@ -141,12 +142,17 @@ std::optional<SupervisionEnd> Supervision::NeverReportedCycle(
   const TimeLimit& limit = Limit();
   deadline_ms_ = DeadlineAfter(values_.supervision_start_running_ms, limit);
   pause_ms_ = PauseToNextSecond(values_.supervision_start_running_ms, now);
-  if (supervised > limit.seconds()) return End(SupervisionEnd::kNoReport);
+  if (supervised > limit.seconds()) {
+    const SupervisionEnd end = End(SupervisionEnd::kNoReport);
+    events_.ReportNeverReported(limit);
+    return end;
+  }
   view.ProcessPendingEvents(values_.flags);
   return std::nullopt;
 }
 
-SupervisionEnd Supervision::Restart(const ClockReading& now) {
+SupervisionEnd Supervision::Restart(const ClockReading& now, int64_t age,
+                                    const TimeLimit& limit) {
   restarts_.ReadHistory(now, values_.flags.restart_requested);
   ClearAway(now.local);
   restarts_.LogUnreadable(log_, now.local);
@@ -158,6 +164,7 @@ SupervisionEnd Supervision::Restart(const ClockReading& now) {
     // The notice comes once the lock and the window have gone: a checker
     // started by hand while it shows gets a daemon that supervises it.
     End(SupervisionEnd::kRestartLimitReached);
+    ReportRestart(workbook, age, limit, std::nullopt);
     restarts_.TellRefusal(platform_.message_box,
                           platform_.regional.FormatDateTime(now.local),
                           workbook);
@@ -169,8 +176,36 @@ SupervisionEnd Supervision::Restart(const ClockReading& now) {
   // The reopened checker starts its daemon at once; it must find the lock
   // free, not held by us while our window goes.
   platform_.instance_lock.Release();
-  launch_.StartCheckerWorkbook(workbook, now.local);
-  return End(SupervisionEnd::kRestarted);
+  const uint32_t start_error =
+      launch_.StartCheckerWorkbook(workbook, now.local);
+  End(SupervisionEnd::kRestarted);
+  ReportRestart(workbook, age, limit, start_error);
+  return SupervisionEnd::kRestarted;
+}
+
+void Supervision::ReportRestart(std::u16string_view workbook, int64_t age,
+                                const TimeLimit& limit,
+                                std::optional<uint32_t> start_error) {
+  for (const DumpLogLine& line : dump_lines_) {
+    if (line.file.empty()) {
+      events_.ReportDumpSkipped(line.process_id, line.reason());
+    } else {
+      events_.ReportDumpWritten(line.process_id, line.file);
+    }
+  }
+  if (!restarts_.unreadable().empty()) {
+    events_.ReportUnreadableRestarts(restarts_.unreadable());
+  }
+  if (!start_error) {
+    const RestartQuota& quota = *restarts_.quota();
+    events_.ReportRestartRefused(workbook, quota.max_restarts, quota.span);
+    return;
+  }
+  events_.ReportRestart(values_.flags.restart_requested
+                            ? RestartCause::kUser
+                            : RestartCause::kSilence,
+                        workbook, age, limit);
+  if (*start_error != 0) events_.ReportStartFailed(workbook, *start_error);
 }
 
 void Supervision::ClearAway(DateTime when) {
@@ -185,8 +220,8 @@ void Supervision::ClearAway(DateTime when) {
 void Supervision::WriteDumps(std::u16string_view caption, DateTime when) {
   if (!dumps_.on()) return;
   // The restart's own line follows these.
-  for (const DumpLogLine& line :
-       dumps_.DumpProcesses(cleanup_.ProcessesToDump(caption))) {
+  dump_lines_ = dumps_.DumpProcesses(cleanup_.ProcessesToDump(caption));
+  for (const DumpLogLine& line : dump_lines_) {
     log_.WriteDaemonLog(when, line.message, 0,
                         static_cast<int32_t>(line.process_id));
   }

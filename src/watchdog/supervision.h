@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/date_time.h"
 #include "platform/platform.h"
@@ -24,6 +25,7 @@
 #include "watchdog/checker_launch.h"
 #include "watchdog/daemon_log.h"
 #include "watchdog/daemon_values.h"
+#include "watchdog/event_report.h"
 #include "watchdog/report_clock.h"
 #include "watchdog/restart_limit.h"
 #include "watchdog/seen_clock.h"
@@ -58,7 +60,7 @@ class Supervision {
   // clean-up, writes the dumps.
   Supervision(Platform& platform, DaemonValues& values, ExcelCleanUp& cleanup,
               DaemonLog& log, CheckerLaunch& launch, RestartLimit& restarts,
-              HangDump& dumps);
+              HangDump& dumps, EventReport& events);
   Supervision(const Supervision&) = delete;
   Supervision& operator=(const Supervision&) = delete;
 
@@ -100,7 +102,9 @@ class Supervision {
   // kRestarted, or kRestartLimitReached when the restart limit refuses:
   // then the hung Excel is cleared away, but nothing is handed over, and
   // after the end the person at the screen is told.
-  SupervisionEnd Restart(const ClockReading& now);
+  // `age` and `limit`: what made the restart due, for its event.
+  SupervisionEnd Restart(const ClockReading& now, int64_t age,
+                         const TimeLimit& limit);
   // The dumps, then the clean-up, when the checker's Excel window is open.
   void ClearAway(DateTime when);
   // One log line per dumped process, with its id.
@@ -110,6 +114,13 @@ class Supervision {
   void HandOver();
   // The checker's workbook: the program folder and LiveStatusExec.
   std::u16string CheckerWorkbook();
+  // The events of a restart, once the checker is on its way and the window
+  // has gone: an event log that does not answer holds nothing up.
+  // `start_error`: the launch's failure, 0 for none; nullopt when the
+  // restart limit refused.
+  void ReportRestart(std::u16string_view workbook, int64_t age,
+                     const TimeLimit& limit,
+                     std::optional<uint32_t> start_error);
   // Lets go of the instance lock, then hides (unless the cancel button has)
   // and unloads the window; returns `end`.
   SupervisionEnd End(SupervisionEnd end);
@@ -124,6 +135,9 @@ class Supervision {
   CheckerLaunch& launch_;
   RestartLimit& restarts_;
   HangDump& dumps_;
+  EventReport& events_;
+  // What the dumps of this restart logged, for their events.
+  std::vector<DumpLogLine> dump_lines_;
   // What a missing LiveStatusTime reads as: the marker's regional text.
   const std::u16string never_reported_text_;
   ReportClock report_clock_;

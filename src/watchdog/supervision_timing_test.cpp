@@ -213,9 +213,10 @@ TEST(SupervisionTimingTest, DeadlineIsTheFirstSeenMillisecondPastTheLimit) {
     CheckerLaunch launch(fake.settings, fake.shell, log);
     RestartLimit restarts(fake.settings, fake.status_view);
     HangDump dumps(fake.dumps, helpers, fake.clock);
+    EventReport events(fake.event_log);
     Platform platform = fake.platform();
     Supervision supervision(platform, values, cleanup, log, launch, restarts,
-                            dumps);
+                            dumps, events);
 
     ASSERT_EQ(supervision.RunCycle(), std::nullopt);
     const int64_t seen = fake.clock.Read().running_ms;
