@@ -89,6 +89,7 @@ list(REMOVE_ITEM ZARN_WIN32_TESTS ${ZARN_BERLIN_TESTS})
 add_executable(zarn_berlin_tests ${ZARN_BERLIN_TESTS})
 target_link_libraries(zarn_berlin_tests PRIVATE zarn_win32 GTest::gtest_main)
 zarn_set_warnings(zarn_berlin_tests)
+zarn_compile_as_test(zarn_berlin_tests)
 gtest_discover_tests(zarn_berlin_tests
   TEST_PREFIX "berlin."
   DISCOVERY_MODE PRE_TEST
@@ -99,6 +100,7 @@ if(ZARN_WIN32_TESTS)
   target_link_libraries(zarn_win32_tests PRIVATE zarn_win32 zarn_testing
                         GTest::gmock GTest::gtest_main)
   zarn_set_warnings(zarn_win32_tests)
+  zarn_compile_as_test(zarn_win32_tests PRECOMPILE)
   # The tests start ZARNDaemon.exe and the tools from their own folder.
   if(TARGET ZARNDaemon)
     add_dependencies(zarn_win32_tests ZARNDaemon)
