@@ -217,16 +217,24 @@ class Win32DumpCalls final : public DumpCalls {
     // read the symbols of every module, seconds of CPU for a dump that
     // needs none. Windows' MiniDumpWriteDump does not use the symbol
     // handler at all.
+    if (!Enter(kDumping)) {
+      file.reset();
+      ::DeleteFileW(wide.c_str());
+      return {DumpStatus::kTimedOut, 0};
+    }
     const bool registered =
         dbghelp.sym_initialize && dbghelp.sym_cleanup &&
         dbghelp.sym_initialize(process.get(), nullptr, FALSE);
     const BOOL written = dbghelp.write(process.get(), process_id, file.get(),
                                        kDumpType, nullptr, nullptr, &callback);
     const DWORD error = written ? 0 : ::GetLastError();
+    stage_ = kCleaningUp;
     if (registered) dbghelp.sym_cleanup(process.get());
     file.reset();
-    if (written && !cancel_) return {DumpStatus::kWritten, 0};
-    ::DeleteFileW(wide.c_str());
+    const bool kept = written && !cancel_;
+    if (!kept) ::DeleteFileW(wide.c_str());
+    stage_ = kFree;
+    if (kept) return {DumpStatus::kWritten, 0};
     if (cancel_) return {DumpStatus::kTimedOut, 0};
     return {DumpStatus::kFailed, error};
   }
@@ -235,8 +243,25 @@ class Win32DumpCalls final : public DumpCalls {
     return ::DeleteFileW(win32::ToWide(path).c_str()) != FALSE;
   }
 
+  // What the worker does now, for a writer that is about to end: inside
+  // dbghelp (the target's threads are held), removing what it wrote, or
+  // anything else, which holds nobody. Closed: it never starts a dump.
+  enum Stage { kFree, kDumping, kCleaningUp, kClosed };
+  Stage stage() const { return stage_; }
+  // Closes the job if its worker holds nobody now; after that it never will.
+  bool CloseIfFree() {
+    Stage expected = kFree;
+    return stage_.compare_exchange_strong(expected, kClosed);
+  }
+
  private:
+  bool Enter(Stage next) {
+    Stage expected = kFree;
+    return !cancel_ && stage_.compare_exchange_strong(expected, next);
+  }
+
   std::atomic<bool> cancel_{false};
+  std::atomic<Stage> stage_{kFree};
 };
 
 // What the worker needs, shared with the writer: a job given up goes on
@@ -256,14 +281,19 @@ DWORD WINAPI JobThread(void* param) {
 
 class Win32DumpWriter final : public DumpWriter {
  public:
-  // The job given up last still holds the threads of the process it dumps
-  // while dbghelp writes; they run again only when dbghelp lets them go,
-  // not when we end. Its calls that wait on the network are cancelled again
-  // and again meanwhile.
+  // A job given up that is inside dbghelp holds the threads of the process
+  // it dumps; they run again only when dbghelp lets them go, not when we
+  // end. So we wait for that, cancelling dbghelp's writes that wait on the
+  // network, and for the removal of its unfinished file, which is not
+  // cancelled. A worker that waits on the network anywhere else holds
+  // nobody: it ends with the process, without a wait.
   ~Win32DumpWriter() override {
     if (!worker_) return;
-    while (::WaitForSingleObject(worker_.get(), 100) == WAIT_TIMEOUT) {
-      ::CancelSynchronousIo(worker_.get());
+    while (!job_->calls.CloseIfFree() &&
+           ::WaitForSingleObject(worker_.get(), 100) == WAIT_TIMEOUT) {
+      if (job_->calls.stage() == Win32DumpCalls::kDumping) {
+        ::CancelSynchronousIo(worker_.get());
+      }
     }
   }
 
@@ -292,6 +322,7 @@ class Win32DumpWriter final : public DumpWriter {
         return false;
       }
       worker_.reset();
+      job_.reset();
     }
     auto job = std::make_shared<Job>();
     job->work = std::move(work);
@@ -308,12 +339,16 @@ class Win32DumpWriter final : public DumpWriter {
       return true;
     }
     job->calls.GiveUp();
-    ::CancelSynchronousIo(worker_.get());
+    if (job->calls.stage() != Win32DumpCalls::kCleaningUp) {
+      ::CancelSynchronousIo(worker_.get());
+    }
+    job_ = std::move(job);
     return false;
   }
 
  private:
   win32::UniqueHandle worker_;
+  std::shared_ptr<Job> job_;  // the job given up, while its worker lives
 };
 
 }  // namespace
