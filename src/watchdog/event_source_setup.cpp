@@ -180,6 +180,19 @@ std::optional<int> RunEventLogCommand(Platform& platform) {
         BuildTitle(), MessageKind::kPlain);
     return 0;
   }
+  // EventMessageFile lists message files apart by semicolons: a path with
+  // one in it would name files that are not there.
+  if (*command == EventLogCommand::kInstall &&
+      platform.exe_path.find(u';') != std::u16string::npos) {
+    box.Show(
+        u"Die Ereignisquelle ZARNDaemon lässt sich nicht einrichten, "
+        u"solange der Pfad von ZARNDaemon.exe ein Semikolon enthält:\n" +
+            platform.exe_path +
+            u"\nLegen Sie das Programm in einen Ordner ohne „;“. Es "
+            u"wurde nichts geändert.",
+        BuildTitle(), MessageKind::kCriticalSystemModal);
+    return 1;
+  }
   const RegistrationResult result =
       *command == EventLogCommand::kInstall
           ? InstallEventSource(registry, platform.exe_path)

@@ -77,6 +77,13 @@ TEST_F(EventSourceSetupTest, InstallWritesTheRegistrationAndSupervisesNothing) {
   EXPECT_EQ(fake_.settings.Get(settings::kDaemonCommand), u"RUN");
 }
 
+TEST_F(EventSourceSetupTest, APathWithASemicolonIsNeverRegistered) {
+  fake_.exe_path = u"D:\\Prüfung;alt\\ZARNDaemon.exe";
+  EXPECT_EQ(Run(u"/eventlog install"), 1);
+  EXPECT_FALSE(fake_.machine_registry.KeyExists(kEventSourceKeyPath));
+  EXPECT_TRUE(Contains(Shown(), u"Semikolon"));
+}
+
 TEST_F(EventSourceSetupTest, InstallThenUninstallLeavesTheRegistryAsItWas) {
   const FakeMachineRegistry::Keys before = registry_.keys();
   EXPECT_EQ(Run(u"/eventlog install"), 0);
