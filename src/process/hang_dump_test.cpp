@@ -32,7 +32,7 @@ using ::testing::IsEmpty;
 constexpr char16_t kDumps[] = u"C:\\Daten\\Dumps";
 // 08:05:03 UTC.
 const DateTime kWhen = DateTime::FromCivil(2026, 12, 7, 9, 5, 3);
-const DumpOwner kAnna{u"PC01", u"anna"};
+const DumpOwner kAnnaOnPc01{u"PC01", u"anna"};
 
 std::string U8(std::u16string_view text) { return Utf16ToUtf8(text); }
 
@@ -176,7 +176,8 @@ TEST_F(HangDumpTest, PruningKeepsTheNewestOfOursAndNothingElseIsTouched) {
 // own, and leaves even what it could delete.
 TEST_F(HangDumpTest, EachDaemonOfASharedFolderPrunesOnlyItsOwn) {
   writer_.AddFolder(kDumps);
-  const DumpOwner owners[] = {kAnna, {u"PC01", u"bert"}, {u"PC02", u"anna"}};
+  const DumpOwner owners[] = {
+      kAnnaOnPc01, {u"PC01", u"bert"}, {u"PC02", u"anna"}};
   const auto name = [](DateTime utc, const DumpOwner& owner) {
     return DumpFileName(utc, owner, 100);
   };

@@ -80,7 +80,7 @@ struct Other {
 };
 
 TEST(SingleInstanceTest, DecidesByTheLockAndOnlyWithoutItByOurUsersCount) {
-  const Other others[] = {
+  static constexpr Other others[] = {
       {"alone", false, Owner::kUs, true},
       {"our daemon in another session", true, Owner::kUs, true},
       {"another user's daemon, openable", true, Owner::kOtherUser, true},

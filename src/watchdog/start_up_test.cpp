@@ -12,14 +12,14 @@
 namespace zarn {
 namespace {
 
-constexpr char16_t kFolder[] = u"C:\\Tools\\Daemon\\";
+constexpr char16_t kDaemonFolder[] = u"C:\\Tools\\Daemon\\";
 
 class StartUpTest : public ::testing::Test {
  protected:
   StartUpTest() { fake_.settings.Set(settings::kDaemonCommand, u"RUN"); }
 
   void AddConfig(std::u16string_view candidate, std::string_view text) {
-    fake_.file_system.AddFile(kFolder + std::u16string(candidate), text);
+    fake_.file_system.AddFile(kDaemonFolder + std::u16string(candidate), text);
   }
   StartUpResult Run() {
     platform_ = std::make_unique<Platform>(fake_.platform());
@@ -52,7 +52,7 @@ TEST_F(StartUpTest, NotesFolderLogPathCommandAndStartTime) {
   fake_.settings.Set(settings::kDaemonLog, u"C:\\Logs\\d.log");
   fake_.command_line = u"/run 1";
   EXPECT_EQ(Run(), StartUpResult::kSupervise);
-  EXPECT_EQ(values_.program_folder, kFolder);
+  EXPECT_EQ(values_.program_folder, kDaemonFolder);
   EXPECT_EQ(values_.daemon_log_path, u"C:\\Logs\\d.log");
   EXPECT_EQ(values_.daemon_command, u"RUN");
   EXPECT_TRUE(values_.debug_start);

@@ -17,7 +17,7 @@ namespace zarn {
 namespace {
 
 constexpr int64_t kHour = 3600;
-constexpr char16_t kLogPath[] = u"C:\\Logs\\daemon.log";
+constexpr char16_t kClockLogPath[] = u"C:\\Logs\\daemon.log";
 
 // What happens just before the cycle at a second of running time, counted
 // from the daemon's start, or at kStartUp, while start-up shows a message
@@ -72,7 +72,7 @@ DaemonRun RunDaemon(DateTime start, FakeTimeZone zone,
                     const std::vector<Event>& events) {
   FakePlatform fake(start, zone);
   fake.settings.Set(settings::kDaemonCommand, u"RUN");
-  fake.settings.Set(settings::kDaemonLog, kLogPath);
+  fake.settings.Set(settings::kDaemonLog, kClockLogPath);
   fake.file_system.AddFolder(u"C:\\Logs");
   // Room for a restart that comes hours late, so that it fails as such.
   fake.clock.set_sleep_limit(20000);
@@ -108,7 +108,7 @@ DaemonRun RunDaemon(DateTime start, FakeTimeZone zone,
   Main(platform);
   run.end_at = running();
   run.restarted = fake.settings.Has(settings::kStartedByDaemon);
-  run.log = fake.file_appender.File(kLogPath).value_or("");
+  run.log = fake.file_appender.File(kClockLogPath).value_or("");
   return run;
 }
 

@@ -35,7 +35,7 @@ enum class Timer {
                // early, before the deadline
 };
 
-struct Case {
+struct TimingCase {
   const char* name;
   int64_t phase_ms;  // how far into its wall-clock second the daemon starts
   // The running second from which on the checker reports once (0: the
@@ -67,7 +67,7 @@ struct CycleSeen {
 };
 
 TEST(SupervisionTimingTest, CycleRunsJustAfterEachSecondOfSilence) {
-  const Case cases[] = {
+  const TimingCase cases[] = {
       {"never reported, on the second", 0, std::nullopt, 0, Timer::kExact, 0},
       {"never reported, 999 ms in, ticks", 999, std::nullopt, 0, Timer::kTicks,
        0},
@@ -86,7 +86,7 @@ TEST(SupervisionTimingTest, CycleRunsJustAfterEachSecondOfSilence) {
       {"never reported, paused 10 min", 0, std::nullopt, 0, Timer::kExact, 0,
        600},
   };
-  for (const Case& c : cases) {
+  for (const TimingCase& c : cases) {
     SCOPED_TRACE(c.name);
     FakePlatform fake;
     fake.settings.Set(settings::kDaemonCommand, u"RUN");

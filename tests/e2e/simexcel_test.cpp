@@ -11,7 +11,7 @@
 namespace zarn::e2e {
 namespace {
 
-constexpr wchar_t kProgId[] = L"ZARN.SimWorkbook";
+constexpr wchar_t kSimProgId[] = L"ZARN.SimWorkbook";
 
 // The default value of HKEY_`root`\Software\Classes\`subkey`; nothing when
 // the key is missing.
@@ -63,8 +63,8 @@ class SimExcelTest : public DaemonFixture {};
 // that from both, and leaves what other programs wrote beside it.
 TEST_F(SimExcelTest, UnregisterRemovesWhatRegisterWroteAndNothingElse) {
   const std::wstring command =
-      std::wstring(kProgId) + L"\\shell\\open\\command";
-  const std::wstring print = std::wstring(kProgId) + L"\\shell\\print";
+      std::wstring(kSimProgId) + L"\\shell\\open\\command";
+  const std::wstring print = std::wstring(kSimProgId) + L"\\shell\\print";
   struct Case {
     const char* name;
     // Another program's class that took .zsim over after /register.
@@ -83,7 +83,7 @@ TEST_F(SimExcelTest, UnregisterRemovesWhatRegisterWroteAndNothingElse) {
     SCOPED_TRACE(c.name);
     RegisterSimExcel();
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-      ASSERT_EQ(ClassesDefault(root, L".zsim"), kProgId);
+      ASSERT_EQ(ClassesDefault(root, L".zsim"), kSimProgId);
       ASSERT_TRUE(ClassesDefault(root, command).has_value());
       if (c.taken_over_by) {
         ASSERT_TRUE(SetClassesDefault(root, L".zsim", c.taken_over_by));
@@ -98,7 +98,7 @@ TEST_F(SimExcelTest, UnregisterRemovesWhatRegisterWroteAndNothingElse) {
       ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.zsim");
       ::RegDeleteTreeW(
           HKEY_LOCAL_MACHINE,
-          (std::wstring(L"Software\\Classes\\") + kProgId).c_str());
+          (std::wstring(L"Software\\Classes\\") + kSimProgId).c_str());
     }
 
     WatchedProcess unregistering =
@@ -122,11 +122,11 @@ TEST_F(SimExcelTest, UnregisterRemovesWhatRegisterWroteAndNothingElse) {
       } else {
         // Nothing else was there: no empty key of ours is left either.
         EXPECT_EQ(KeyExists(root, L".zsim"), c.taken_over_by != nullptr);
-        EXPECT_FALSE(KeyExists(root, kProgId));
+        EXPECT_FALSE(KeyExists(root, kSimProgId));
       }
     }
     RemoveClasses(L".zsim");
-    RemoveClasses(kProgId);
+    RemoveClasses(kSimProgId);
   }
 }
 
