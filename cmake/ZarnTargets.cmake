@@ -54,9 +54,55 @@ function(zarn_compile_as_test target)
     target_precompile_headers(${target} PRIVATE <gtest/gtest.h>)
   endif()
   if(arg_PRECOMPILE AND ZARN_UNITY_TESTS)
-    set_target_properties(${target} PROPERTIES UNITY_BUILD ON
-                                               UNITY_BUILD_BATCH_SIZE 8)
+    # At the end of the folder, once every file's properties are set; a
+    # deferred call reads its arguments then, so the name goes in now.
+    cmake_language(EVAL CODE
+      "cmake_language(DEFER CALL zarn_unity_build [[${target}]] 8)")
   endif()
+endfunction()
+
+# Compiles the target's .cpp files `size` at a time, each batch as one
+# file that includes them. CMake's own unity build names them by absolute
+# path, so a second clone never finds them in the compiler cache; these
+# files name them from the source folder. A file with definitions of its
+# own is compiled alone.
+function(zarn_unity_build target size)
+  get_target_property(sources ${target} SOURCES)
+  get_target_property(source_dir ${target} SOURCE_DIR)
+  set(batch "")
+  set(batched "")
+  set(unity_files "")
+  set(index 0)
+  foreach(source IN LISTS sources)
+    get_source_file_property(own ${source} COMPILE_DEFINITIONS)
+    if(NOT source MATCHES "\\.cpp$" OR own)
+      continue()
+    endif()
+    cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY ${source_dir})
+    file(RELATIVE_PATH relative ${CMAKE_SOURCE_DIR} ${source})
+    string(APPEND batch "#include \"${relative}\"\n")
+    list(APPEND batched ${source})
+    math(EXPR index "${index} + 1")
+    math(EXPR full "${index} % ${size}")
+    if(full EQUAL 0)
+      zarn_write_unity_file(${target} ${index} "${batch}" unity_files)
+      set(batch "")
+    endif()
+  endforeach()
+  if(batch)
+    zarn_write_unity_file(${target} ${index} "${batch}" unity_files)
+  endif()
+  set_source_files_properties(${batched} TARGET_DIRECTORY ${target}
+                              PROPERTIES HEADER_FILE_ONLY ON)
+  target_sources(${target} PRIVATE ${unity_files})
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})
+endfunction()
+
+function(zarn_write_unity_file target index content out)
+  set(file ${CMAKE_CURRENT_BINARY_DIR}/${target}_unity/unity_${index}.cpp)
+  # CONFIGURE writes only what changed: no rebuild after a re-configure.
+  file(CONFIGURE OUTPUT ${file} CONTENT "${content}")
+  set(${out} ${${out}} ${file} PARENT_SCOPE)
 endfunction()
 
 function(zarn_set_warnings target)

@@ -105,8 +105,8 @@ if(ZARN_WIN32_TESTS)
   if(TARGET ZARNDaemon)
     add_dependencies(zarn_win32_tests ZARNDaemon)
   endif()
-  target_compile_definitions(zarn_win32_tests PRIVATE
-    ZARN_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  set_source_files_properties(tests/win32/win32_http_probe_test.cpp
+    PROPERTIES COMPILE_DEFINITIONS ZARN_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   zarn_discover_tests(zarn_win32_tests TEST_PREFIX "win32.")
 endif()
 # The event log backend as Wine shows it: on its eventlog debug channel,
