@@ -109,17 +109,6 @@ if(ZARN_WIN32_TESTS)
     PROPERTIES COMPILE_DEFINITIONS ZARN_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   zarn_discover_tests(zarn_win32_tests TEST_PREFIX "win32.")
 endif()
-# The event log backend as Wine shows it: on its eventlog debug channel,
-# which goes to the Unix stderr of the writing process alone.
-if(ZARN_WINE_RUNNER)
-  add_test(NAME win32.Win32EventLogTest.EventReachesWinesEventlogChannel
-    COMMAND ${CMAKE_COMMAND} -DRUNNER=${ZARN_WINE_RUNNER}
-            -DPREFIX=${CMAKE_BINARY_DIR}/wineprefix
-            -DWRITER=$<TARGET_FILE:event_writer>
-            -P ${CMAKE_SOURCE_DIR}/tests/win32/check_event_channel.cmake)
-  set_tests_properties(win32.Win32EventLogTest.EventReachesWinesEventlogChannel
-    PROPERTIES TIMEOUT 180)
-endif()
 
 add_subdirectory(tools)
 include(cmake/ZarnPackage.cmake)

@@ -24,14 +24,5 @@ TEST(ConfigKeysTest, CountIsAWholeNumberInAsManyDigitsAsItsLargest) {
   }
 }
 
-TEST(ConfigKeysTest, MessagesNameTheKeyAndTheSection) {
-  EXPECT_EQ(
-      MalformedKeyMessage(u"DUMPMAX", NoCountFault(999), FallbackOutcome(u"5")),
-      u"Die DUMPMAX in der Sektion [ZARN] der Konfiguration ist keine "
-      u"ganze Zahl von 1 bis 999. Der Wert wird auf 5 gesetzt.");
-  EXPECT_EQ(MissingKeyMessage(u"B", u"A", u"Aus."),
-            u"In der Sektion [ZARN] der Konfiguration fehlt B zu A. Aus.");
-}
-
 }  // namespace
 }  // namespace zarn

@@ -199,25 +199,26 @@ TEST_F(HangDumpTest, EachDaemonOfASharedFolderPrunesOnlyItsOwn) {
   EXPECT_EQ(writer_.FilesIn(kDumps), kept);
 }
 
-TEST_F(HangDumpTest, NoDumpWhenTheFolderCantBeMade) {
-  writer_.DenyCreateUnder(u"C:\\Daten");
-  const auto lines = Dump({812, 944});
-  EXPECT_THAT(writer_.requests(), IsEmpty());
-  EXPECT_THAT(Messages(lines),
-              ElementsAre(u"ZARND: Kein Dump von Prozess 812: Der Ordner "
-                          u"'C:\\Daten\\Dumps' lässt sich nicht anlegen.",
-                          u"ZARND: Kein Dump von Prozess 944: Der Ordner "
-                          u"'C:\\Daten\\Dumps' lässt sich nicht anlegen."));
-}
-
-TEST_F(HangDumpTest, NoDumpWhenAFileStandsInTheFoldersPlace) {
-  writer_.AddFile(u"D:\\Dumps");
-  HangDump dump(writer_, helpers_, clock_, u"D:\\Dumps", 5);
-  const auto lines = dump.DumpProcesses({812});
-  EXPECT_THAT(writer_.requests(), IsEmpty());
-  EXPECT_THAT(Messages(lines),
-              ElementsAre(u"ZARND: Kein Dump von Prozess 812: Der Ordner "
-                          u"'D:\\Dumps' lässt sich nicht anlegen."));
+// A folder that can't be made, or a file in its place: no dump, and the
+// reason for each process.
+TEST_F(HangDumpTest, NoDumpWhereTheFolderCantBe) {
+  for (const bool file_in_place : {false, true}) {
+    SCOPED_TRACE(file_in_place ? "file in its place" : "denied");
+    FakeDumpWriter writer(&clock_);
+    if (file_in_place) {
+      writer.AddFile(kDumps);
+    } else {
+      writer.DenyCreateUnder(u"C:\\Daten");
+    }
+    HangDump dump(writer, helpers_, clock_, kDumps, 5);
+    const auto lines = dump.DumpProcesses({812, 944});
+    EXPECT_THAT(writer.requests(), IsEmpty());
+    EXPECT_THAT(Messages(lines),
+                ElementsAre(u"ZARND: Kein Dump von Prozess 812: Der Ordner "
+                            u"'C:\\Daten\\Dumps' lässt sich nicht anlegen.",
+                            u"ZARND: Kein Dump von Prozess 944: Der Ordner "
+                            u"'C:\\Daten\\Dumps' lässt sich nicht anlegen."));
+  }
 }
 
 TEST_F(HangDumpTest, NoDumpOnAVolumeWithLessThanOneGiBFree) {

@@ -136,12 +136,6 @@ TEST_F(EventReportTest, AfterTheFirstRefusalTheLogIsLeftAlone) {
   EXPECT_TRUE(log_.events().empty());
 }
 
-TEST_F(EventReportTest, TurnedOffWritesNothing) {
-  report_.set_enabled(false);
-  report_.ReportSecondInstance(u"x");
-  EXPECT_EQ(log_.report_count(), 0);
-}
-
 TEST_F(EventReportTest, SwitchIsZeroOrOne) {
   const std::u16string malformed =
       u"Die EREIGNISPROTOKOLL in der Sektion [ZARN] der Konfiguration ist "

@@ -84,20 +84,6 @@ TEST_F(EventSourceSetupTest, APathWithASemicolonIsNeverRegistered) {
   EXPECT_TRUE(Contains(Shown(), u"Semikolon"));
 }
 
-TEST_F(EventSourceSetupTest, InstallThenUninstallLeavesTheRegistryAsItWas) {
-  const FakeMachineRegistry::Keys before = registry_.keys();
-  EXPECT_EQ(Run(u"/eventlog install"), 0);
-  EXPECT_NE(registry_.keys(), before);
-  EXPECT_EQ(Run(u"/eventlog uninstall"), 0);
-  EXPECT_EQ(registry_.keys(), before);
-  EXPECT_TRUE(
-      StartsWith(Shown(), u"Die Ereignisquelle ZARNDaemon ist entfernt."));
-  EXPECT_EQ(Run(u"/eventlog uninstall"), 0);
-  EXPECT_EQ(Shown(),
-            u"Die Ereignisquelle ZARNDaemon war nicht eingerichtet. Es wurde "
-            u"nichts geändert.");
-}
-
 TEST_F(EventSourceSetupTest, StandardUserIsToldToAskAnAdministrator) {
   struct Case {
     const char16_t* command;

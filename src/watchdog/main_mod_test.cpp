@@ -101,6 +101,15 @@ TEST_F(MainModTest, SecondInstanceEndsWithoutWindowOrWrite) {
   EXPECT_EQ(fake_.settings.Get(settings::kDaemonCommand), u"RUN");
 }
 
+// A checker that reports, restarted once within the hour of RESTARTMAX=1.
+void PrepareRefusal(FakePlatform& f) {
+  PrepareReportingChecker(f);
+  f.file_system.AddFile(u"C:\\Tools\\Daemon\\ZARN.cfg",
+                        "[ZARN]\r\nCANCELTIME=00:00:02\r\nRESTARTMAX=1\r\n"
+                        "RESTARTTIME=01:00:00\r\n");
+  f.settings.Set(settings::kDaemonRestarts, u"2026-12-07T07:30:00Z");
+}
+
 // Whatever ends a daemon, a checker started from then on gets a daemon of
 // its own: the lock goes before the window, and before the reopened checker
 // could start one.
@@ -142,25 +151,11 @@ TEST_F(MainModTest, EveryEndLetsGoOfTheLockFirst) {
          f.status_view.PressOnCall(1, UserAction::kNeuStarten);
        },
        "start: ", "event: 1001"},
-      {"refused at the restart limit",
-       [](FakePlatform& f) {
-         PrepareReportingChecker(f);
-         f.file_system.AddFile(
-             u"C:\\Tools\\Daemon\\ZARN.cfg",
-             "[ZARN]\r\nCANCELTIME=00:00:02\r\nRESTARTMAX=1\r\n"
-             "RESTARTTIME=01:00:00\r\n");
-         f.settings.Set(settings::kDaemonRestarts, u"2026-12-07T07:30:00Z");
-       },
-       "hide", "event: 1010"},
+      {"refused at the restart limit", PrepareRefusal, "hide", "event: 1010"},
       // The notice holds nothing up, and ends the daemon unanswered too.
       {"refused, its notice left unanswered",
        [](FakePlatform& f) {
-         PrepareReportingChecker(f);
-         f.file_system.AddFile(
-             u"C:\\Tools\\Daemon\\ZARN.cfg",
-             "[ZARN]\r\nCANCELTIME=00:00:02\r\nRESTARTMAX=1\r\n"
-             "RESTARTTIME=01:00:00\r\n");
-         f.settings.Set(settings::kDaemonRestarts, u"2026-12-07T07:30:00Z");
+         PrepareRefusal(f);
          f.message_box.set_unanswered(true);
        },
        "box: ZARN wurde am ", "event: 1010"},
